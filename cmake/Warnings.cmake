@@ -1,0 +1,11 @@
+# Warnings on for every target of the project; as errors where HALVENMARK_WERROR is set (CI).
+function(halvenmark_warnings target)
+    if(MSVC)
+        target_compile_options(${target} PRIVATE /W4)
+    else()
+        target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+        if(HALVENMARK_WERROR)
+            target_compile_options(${target} PRIVATE -Werror)
+        endif()
+    endif()
+endfunction()

@@ -1,0 +1,39 @@
+#include "link/SystemDriver.h"
+
+#include "link/D2xxDriver.h"
+#include "link/RoutingDriver.h"
+
+#ifdef HALVENMARK_HAVE_LIBFTDI
+#include "link/LibftdiDriver.h"
+#include "link/LibftdiSystemApi.h"
+#endif
+
+namespace halvenmark {
+
+namespace {
+
+#ifdef HALVENMARK_HAVE_LIBFTDI
+struct SystemApiHolder {
+    LibftdiSystemApi api;
+};
+
+// The libftdi backend together with the API object it calls; the API is built first and
+// outlives the driver, which still closes its adapters through it.
+class OwningLibftdiDriver : private SystemApiHolder, public LibftdiDriver {
+public:
+    OwningLibftdiDriver() : LibftdiDriver(api) {}
+};
+#endif
+
+}  // namespace
+
+std::unique_ptr<FtDriver> makeSystemDriver() {
+    auto driver = std::make_unique<RoutingDriver>();
+    driver->add(D2xxDriver::load());
+#ifdef HALVENMARK_HAVE_LIBFTDI
+    driver->add(std::make_unique<OwningLibftdiDriver>());
+#endif
+    return driver;
+}
+
+}  // namespace halvenmark

@@ -1,0 +1,260 @@
+#include "sim/SimAdapter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+namespace halvenmark::sim {
+
+namespace {
+
+constexpr const char* kSerialLinkDescription = "Halvenmark Serial Link";
+constexpr std::int64_t kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
+
+std::string hex(unsigned value, int width) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%0*X", width, value);
+    return text;
+}
+
+}  // namespace
+
+const char* functionName(FtFunction function) {
+    switch (function) {
+        case FtFunction::OpenEx: return "FT_OpenEx";
+        case FtFunction::Close: return "FT_Close";
+        case FtFunction::Read: return "FT_Read";
+        case FtFunction::Write: return "FT_Write";
+        case FtFunction::Purge: return "FT_Purge";
+        case FtFunction::SetBaudRate: return "FT_SetBaudRate";
+        case FtFunction::SetBitMode: return "FT_SetBitMode";
+        case FtFunction::SetFlowControl: return "FT_SetFlowControl";
+        case FtFunction::SetLatencyTimer: return "FT_SetLatencyTimer";
+        case FtFunction::SetUSBParameters: return "FT_SetUSBParameters";
+        case FtFunction::SetDataCharacteristics: return "FT_SetDataCharacteristics";
+        case FtFunction::SetChars: return "FT_SetChars";
+        case FtFunction::SetTimeouts: return "FT_SetTimeouts";
+    }
+    return "FT_?";
+}
+
+void SimAdapter::injectStatus(FtFunction function, FtStatus status, int times) {
+    for (int i = 0; i < times; ++i) {
+        injected_[function].push_back(status);
+    }
+}
+
+FtStatus SimAdapter::begin(FtFunction function, FtHandle handle, const std::string& arguments) {
+    if (logCalls_) {
+        calls_.push_back(std::string(functionName(function)) + "(" + arguments + ")");
+    }
+    auto found = injected_.find(function);
+    if (found != injected_.end() && !found->second.empty()) {
+        const FtStatus status = found->second.front();
+        found->second.pop_front();
+        return status;
+    }
+    if (function != FtFunction::OpenEx && (!open_ || handle != static_cast<FtHandle>(this))) {
+        return ft::kInvalidHandle;
+    }
+    return ft::kOk;
+}
+
+SimAdapter::Nanoseconds SimAdapter::byteTime(std::size_t count) const {
+    const std::int64_t bits = static_cast<std::int64_t>(count) * kBitsPerByte;
+    return Nanoseconds(bits * 1'000'000'000 / std::max<std::uint32_t>(baudRate_, 1));
+}
+
+FtStatus SimAdapter::OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) {
+    const std::string wanted = description != nullptr ? description : "";
+    const FtStatus status = begin(FtFunction::OpenEx, nullptr, wanted + ", " + std::to_string(flags));
+    if (status != ft::kOk) {
+        return status;
+    }
+    if (open_ || flags != ft::kOpenByDescription || attached_.count(wanted) == 0) {
+        return ft::kDeviceNotFound;
+    }
+    open_ = true;
+    openDescription_ = wanted;
+    *handle = static_cast<FtHandle>(this);
+    return ft::kOk;
+}
+
+FtStatus SimAdapter::Close(FtHandle handle) {
+    const FtStatus status = begin(FtFunction::Close, handle, "");
+    if (status != ft::kOk) {
+        return status;
+    }
+    open_ = false;
+    rx_.clear();
+    return ft::kOk;
+}
+
+FtStatus SimAdapter::Write(FtHandle handle, const void* buffer, std::uint32_t bytesToWrite,
+                           std::uint32_t* bytesWritten) {
+    const FtStatus status = begin(FtFunction::Write, handle, std::to_string(bytesToWrite));
+    if (status != ft::kOk) {
+        return status;
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    std::vector<std::uint8_t> frame(bytes, bytes + bytesToWrite);
+    if (observer_ != nullptr) {
+        observer_->onWrite(frame);
+    }
+    *bytesWritten = bytesToWrite;
+    ++framesSent_;
+
+    const Nanoseconds txStart = std::max(now_, lineFreeAt_);
+    const Nanoseconds txEnd = txStart + byteTime(frame.size());
+    wire_ += txEnd - txStart;
+    lineFreeAt_ = txEnd;
+    if (openDescription_ == kSerialLinkDescription) {
+        // The one-wire line returns every byte sent.
+        std::vector<std::uint8_t> echo = frame;
+        echo.resize(frame.size() - std::min<std::size_t>(frame.size(), std::exchange(echoShortfall_, 0)));
+        deliver(echo, txEnd, 1);
+    }
+    if (peer_ == nullptr) {
+        writes_.push_back(std::move(frame));
+        return ft::kOk;
+    }
+    PeerReply reply = peer_->onFrame(frame);
+    writes_.push_back(std::move(frame));
+    if (lineFaults_ != nullptr && !reply.bytes.empty()) {
+        lineFaults_->onReply(reply.bytes);
+    }
+    if (!reply.bytes.empty()) {
+        const Nanoseconds replyStart = txEnd + reply.processingTime;
+        const Nanoseconds replyEnd = replyStart + byteTime(reply.bytes.size());
+        wire_ += replyEnd - replyStart;
+        lineFreeAt_ = replyEnd;
+        const bool split = lineFaults_ != nullptr && lineFaults_->splitReplies();
+        deliver(reply.bytes, replyEnd, split ? std::max(replyParts_, 2) : replyParts_);
+    }
+    return ft::kOk;
+}
+
+void SimAdapter::deliver(const std::vector<std::uint8_t>& bytes, Nanoseconds lastByteOnWire,
+                         int parts) {
+    // Bytes reach the host when the adapter's latency timer runs out after the last one came.
+    const Nanoseconds readyAt = lastByteOnWire + std::chrono::milliseconds(latencyMs_);
+    const std::size_t partCount = static_cast<std::size_t>(std::max(parts, 1));
+    const std::size_t partSize = std::max<std::size_t>((bytes.size() + partCount - 1) / partCount, 1);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        rx_.push_back({bytes[i], readyAt, i > 0 && i % partSize == 0});
+    }
+}
+
+FtStatus SimAdapter::Read(FtHandle handle, void* buffer, std::uint32_t bytesToRead,
+                          std::uint32_t* bytesReturned) {
+    *bytesReturned = 0;
+    const FtStatus status = begin(FtFunction::Read, handle, std::to_string(bytesToRead));
+    if (status != ft::kOk && status != ft::kIoError) {
+        return status;
+    }
+    const Nanoseconds deadline = now_ + std::chrono::milliseconds(readTimeoutMs_);
+    std::size_t count = 0;
+    bool stoppedAtPart = false;
+    while (count < bytesToRead && count < rx_.size() && rx_[count].readyAt <= deadline) {
+        if (count > 0 && rx_[count].startsPart) {
+            stoppedAtPart = true;  // the rest of a split reply comes with the next read
+            break;
+        }
+        ++count;
+    }
+    // The driver returns as soon as it has every byte asked for (or a part of a split reply);
+    // otherwise it waits out the read time-out.
+    const bool early = count == bytesToRead || stoppedAtPart;
+    now_ = early && count > 0 ? std::max(now_, rx_[count - 1].readyAt) : deadline;
+
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] = rx_.front().value;
+        rx_.pop_front();
+    }
+    *bytesReturned = static_cast<std::uint32_t>(count);
+    if (observer_ != nullptr) {
+        observer_->onRead(std::span<const std::uint8_t>(out, count));
+    }
+    return status;
+}
+
+FtStatus SimAdapter::Purge(FtHandle handle, std::uint32_t mask) {
+    const FtStatus status = begin(FtFunction::Purge, handle, std::to_string(mask));
+    if (observer_ != nullptr) {
+        observer_->onPurge();
+    }
+    if (status != ft::kOk) {
+        return status;
+    }
+    if (lineFaults_ != nullptr && lineFaults_->purgeFails()) {
+        return ft::kIoError;
+    }
+    if ((mask & ft::kPurgeRx) != 0) {
+        rx_.clear();
+    }
+    return ft::kOk;
+}
+
+FtStatus SimAdapter::SetBaudRate(FtHandle handle, std::uint32_t baudRate) {
+    const FtStatus status = begin(FtFunction::SetBaudRate, handle, std::to_string(baudRate));
+    if (status == ft::kOk) {
+        baudRate_ = baudRate;
+    }
+    return status;
+}
+
+FtStatus SimAdapter::SetBitMode(FtHandle handle, std::uint8_t mask, std::uint8_t mode) {
+    const FtStatus status = begin(FtFunction::SetBitMode, handle, hex(mask, 2) + ", " + hex(mode, 2));
+    if (status == ft::kOk) {
+        bitMask_ = mask;
+    }
+    return status;
+}
+
+FtStatus SimAdapter::SetFlowControl(FtHandle handle, std::uint16_t flowControl, std::uint8_t xon,
+                                    std::uint8_t xoff) {
+    return begin(FtFunction::SetFlowControl, handle,
+                 hex(flowControl, 4) + ", " + std::to_string(xon) + ", " + std::to_string(xoff));
+}
+
+FtStatus SimAdapter::SetLatencyTimer(FtHandle handle, std::uint8_t milliseconds) {
+    const FtStatus status = begin(FtFunction::SetLatencyTimer, handle, std::to_string(milliseconds));
+    if (status == ft::kOk) {
+        latencyMs_ = milliseconds;
+    }
+    return status;
+}
+
+FtStatus SimAdapter::SetUSBParameters(FtHandle handle, std::uint32_t inTransferSize,
+                                      std::uint32_t outTransferSize) {
+    return begin(FtFunction::SetUSBParameters, handle,
+                 std::to_string(inTransferSize) + ", " + std::to_string(outTransferSize));
+}
+
+FtStatus SimAdapter::SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength,
+                                            std::uint8_t stopBits, std::uint8_t parity) {
+    return begin(FtFunction::SetDataCharacteristics, handle,
+                 std::to_string(wordLength) + ", " + std::to_string(stopBits) + ", " +
+                     std::to_string(parity));
+}
+
+FtStatus SimAdapter::SetChars(FtHandle handle, std::uint8_t eventChar, std::uint8_t eventCharEnabled,
+                              std::uint8_t errorChar, std::uint8_t errorCharEnabled) {
+    return begin(FtFunction::SetChars, handle,
+                 std::to_string(eventChar) + ", " + std::to_string(eventCharEnabled) + ", " +
+                     std::to_string(errorChar) + ", " + std::to_string(errorCharEnabled));
+}
+
+FtStatus SimAdapter::SetTimeouts(FtHandle handle, std::uint32_t readTimeoutMs,
+                                 std::uint32_t writeTimeoutMs) {
+    const FtStatus status = begin(FtFunction::SetTimeouts, handle,
+                                  std::to_string(readTimeoutMs) + ", " + std::to_string(writeTimeoutMs));
+    if (status == ft::kOk) {
+        readTimeoutMs_ = readTimeoutMs;
+    }
+    return status;
+}
+
+}  // namespace halvenmark::sim

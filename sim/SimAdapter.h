@@ -1,0 +1,148 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "link/FtDriver.h"
+#include "sim/SerialPeer.h"
+
+namespace halvenmark::sim {
+
+enum class FtFunction {
+    OpenEx,
+    Close,
+    Read,
+    Write,
+    Purge,
+    SetBaudRate,
+    SetBitMode,
+    SetFlowControl,
+    SetLatencyTimer,
+    SetUSBParameters,
+    SetDataCharacteristics,
+    SetChars,
+    SetTimeouts,
+};
+
+// Sees every transfer at the driver boundary, in order (the bench's trace).
+class TransferObserver {
+public:
+    virtual ~TransferObserver() = default;
+    virtual void onWrite(std::span<const std::uint8_t> bytes) = 0;
+    virtual void onRead(std::span<const std::uint8_t> bytes) = 0;  // empty: the read timed out
+    virtual void onPurge() = 0;
+};
+
+// Faults of the adapter and the line itself, consulted per call.
+class LineFaults {
+public:
+    virtual ~LineFaults() = default;
+    virtual bool purgeFails() = 0;
+    virtual bool splitReplies() = 0;
+    // May drop the reply (clear it) or change its bytes.
+    virtual void onReply(std::vector<std::uint8_t>& reply) = 0;
+};
+
+// The adapter as the driver sees it, without hardware: which of the three adapters are
+// attached, the peer behind the serial line, a log of every call, and a virtual clock. A read
+// that times out advances the clock by the read time-out and returns at once, so nothing waits
+// in real time. The clock also models the line: 10 bits per byte at the configured baud rate,
+// the latency timer before received bytes reach the host, and the peer's processing time.
+class SimAdapter : public FtDriver {
+public:
+    using Nanoseconds = std::chrono::nanoseconds;
+
+    void attach(std::string description) { attached_.insert(std::move(description)); }
+    void setPeer(SerialPeer* peer) { peer_ = peer; }
+    void setObserver(TransferObserver* observer) { observer_ = observer; }
+    void setLineFaults(LineFaults* faults) { lineFaults_ = faults; }
+    void setCallLogEnabled(bool enabled) { logCalls_ = enabled; }
+
+    // The next `times` calls of `function` return `status`. An injected I/O error (4) on a read
+    // still delivers the bytes, as the driver does; any other failing read delivers none.
+    void injectStatus(FtFunction function, FtStatus status, int times = 1);
+    // Every reply reaches the host in `parts` reads.
+    void setReplyParts(int parts) { replyParts_ = parts; }
+    // The Serial Link's next echo comes back `bytes` short.
+    void shortenNextEcho(int bytes) { echoShortfall_ = bytes; }
+
+    const std::vector<std::string>& calls() const { return calls_; }
+    void clearCalls() { calls_.clear(); }
+    const std::vector<std::vector<std::uint8_t>>& writes() const { return writes_; }
+
+    Nanoseconds now() const { return now_; }
+    Nanoseconds wireTime() const { return wire_; }
+    std::int64_t framesSent() const { return framesSent_; }
+    std::uint32_t baudRate() const { return baudRate_; }
+    std::uint8_t bitMode() const { return bitMask_; }
+    bool isOpen() const { return open_; }
+    std::size_t pendingBytes() const { return rx_.size(); }
+
+    FtStatus OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) override;
+    FtStatus Close(FtHandle handle) override;
+    FtStatus Read(FtHandle handle, void* buffer, std::uint32_t bytesToRead,
+                  std::uint32_t* bytesReturned) override;
+    FtStatus Write(FtHandle handle, const void* buffer, std::uint32_t bytesToWrite,
+                   std::uint32_t* bytesWritten) override;
+    FtStatus Purge(FtHandle handle, std::uint32_t mask) override;
+    FtStatus SetBaudRate(FtHandle handle, std::uint32_t baudRate) override;
+    FtStatus SetBitMode(FtHandle handle, std::uint8_t mask, std::uint8_t mode) override;
+    FtStatus SetFlowControl(FtHandle handle, std::uint16_t flowControl, std::uint8_t xon,
+                            std::uint8_t xoff) override;
+    FtStatus SetLatencyTimer(FtHandle handle, std::uint8_t milliseconds) override;
+    FtStatus SetUSBParameters(FtHandle handle, std::uint32_t inTransferSize,
+                              std::uint32_t outTransferSize) override;
+    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength,
+                                    std::uint8_t stopBits, std::uint8_t parity) override;
+    FtStatus SetChars(FtHandle handle, std::uint8_t eventChar, std::uint8_t eventCharEnabled,
+                      std::uint8_t errorChar, std::uint8_t errorCharEnabled) override;
+    FtStatus SetTimeouts(FtHandle handle, std::uint32_t readTimeoutMs,
+                         std::uint32_t writeTimeoutMs) override;
+
+private:
+    struct PendingByte {
+        std::uint8_t value;
+        Nanoseconds readyAt;  // when it reaches the host
+        bool startsPart;      // first byte of a later part of a split reply
+    };
+
+    // Logs the call and returns an injected status, or checks the handle.
+    FtStatus begin(FtFunction function, FtHandle handle, const std::string& arguments);
+    Nanoseconds byteTime(std::size_t count) const;
+    void deliver(const std::vector<std::uint8_t>& bytes, Nanoseconds lastByteOnWire, int parts);
+
+    std::set<std::string> attached_;
+    SerialPeer* peer_ = nullptr;
+    TransferObserver* observer_ = nullptr;
+    LineFaults* lineFaults_ = nullptr;
+    bool logCalls_ = true;
+
+    std::map<FtFunction, std::deque<FtStatus>> injected_;
+    int replyParts_ = 1;
+    int echoShortfall_ = 0;
+
+    std::vector<std::string> calls_;
+    std::vector<std::vector<std::uint8_t>> writes_;
+
+    bool open_ = false;
+    std::string openDescription_;
+    std::uint32_t baudRate_ = 9600;
+    std::uint8_t latencyMs_ = 16;
+    std::uint32_t readTimeoutMs_ = 0;
+    std::uint8_t bitMask_ = 0;
+
+    Nanoseconds now_{0};
+    Nanoseconds lineFreeAt_{0};  // end of the last byte on the wire
+    Nanoseconds wire_{0};
+    std::int64_t framesSent_ = 0;
+    std::deque<PendingByte> rx_;
+};
+
+const char* functionName(FtFunction function);
+
+}  // namespace halvenmark::sim
