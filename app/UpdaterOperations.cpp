@@ -1,0 +1,12 @@
+#include "app/UpdaterOperations.h"
+
+#include "catalogue/Identification.h"
+#include "flash/FlashRoutines.h"
+
+namespace halvenmark {
+
+void UpdaterOperations::CheckDevice() { Identification(session_).CheckDevice(); }
+
+void UpdaterOperations::FlashDevice() { halvenmark::FlashDevice(session_); }
+
+}  // namespace halvenmark
