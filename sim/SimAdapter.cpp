@@ -46,6 +46,9 @@ void SimAdapter::injectStatus(FtFunction function, FtStatus status, int times) {
 }
 
 FtStatus SimAdapter::begin(FtFunction function, FtHandle handle, const std::string& arguments) {
+    if (now_ > timeLimit_) {
+        throw SimulatedHang{};
+    }
     if (logCalls_) {
         calls_.push_back(std::string(functionName(function)) + "(" + arguments + ")");
     }

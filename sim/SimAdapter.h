@@ -29,6 +29,10 @@ enum class FtFunction {
     SetTimeouts,
 };
 
+// Thrown by the simulated adapter when a run's simulated time passes its limit: the program
+// under test has hung.
+struct SimulatedHang {};
+
 // Sees every transfer at the driver boundary, in order (the bench's trace).
 class TransferObserver {
 public:
@@ -62,6 +66,8 @@ public:
     void setObserver(TransferObserver* observer) { observer_ = observer; }
     void setLineFaults(LineFaults* faults) { lineFaults_ = faults; }
     void setCallLogEnabled(bool enabled) { logCalls_ = enabled; }
+    // Every call after the virtual clock has passed `limit` throws SimulatedHang.
+    void setTimeLimit(Nanoseconds limit) { timeLimit_ = limit; }
 
     // The next `times` calls of `function` return `status`. An injected I/O error (4) on a read
     // still delivers the bytes, as the driver does; any other failing read delivers none.
@@ -137,6 +143,7 @@ private:
     std::uint8_t bitMask_ = 0;
 
     Nanoseconds now_{0};
+    Nanoseconds timeLimit_ = Nanoseconds::max();
     Nanoseconds lineFreeAt_{0};  // end of the last byte on the wire
     Nanoseconds wire_{0};
     std::int64_t framesSent_ = 0;

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace halvenmark::sim {
+
+// SHA-256 of a byte block, as lower-case hex: the bench's fingerprint of device memory.
+std::string sha256Hex(std::span<const std::uint8_t> data);
+
+}  // namespace halvenmark::sim

@@ -1,0 +1,12 @@
+// halvenmark-bench: runs the updater against the simulated adapter and device and prints what
+// the window shows. See the README for its options.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tools/bench/Bench.h"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return halvenmark::bench::benchMain(args, std::cout, std::cerr);
+}
