@@ -1,0 +1,54 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/ResourceStore.h"
+#include "link/HMUModule.h"
+#include "protocol/Session.h"
+#include "resources/EmbeddedResources.h"
+#include "sim/ScriptedPeer.h"
+#include "sim/SimAdapter.h"
+#include "support/RecordingView.h"
+
+namespace halvenmark::testing {
+
+// A store with only the resources a test puts into it.
+class FakeStore : public ResourceStore {
+public:
+    std::map<std::pair<ResourceType, int>, std::vector<std::uint8_t>> resources;
+
+    std::optional<std::span<const std::uint8_t>> find(ResourceType type, int id) const override {
+        const auto found = resources.find({type, id});
+        if (found == resources.end()) return std::nullopt;
+        return std::span<const std::uint8_t>(found->second);
+    }
+};
+
+// The routines over the simulated Device Programmer with a scripted peer: for faults that must
+// land on one exact frame.
+struct ScriptedLink {
+    ScriptedLink() {
+        adapter.attach("Halvenmark Device Programmer");
+        adapter.setPeer(&peer);
+        link.OpenAdapter();
+        adapter.clearCalls();
+    }
+
+    // The frames the peer received, as byte vectors.
+    const std::vector<std::vector<std::uint8_t>>& frames() const { return peer.frames(); }
+
+    sim::SimAdapter adapter;
+    sim::ScriptedPeer peer;
+    LinkState state;
+    HMUModule link{state, adapter};
+    RecordingView view;
+    resources::EmbeddedStore store;
+    Session session{state, link, view, store};
+};
+
+inline std::vector<std::uint8_t> bytesOf(std::string_view text) { return {text.begin(), text.end()}; }
+
+}  // namespace halvenmark::testing
