@@ -11,7 +11,7 @@ namespace halvenmark {
 
 // The two operations behind the buttons.
 class DeviceOperations {
-public:
+  public:
     virtual ~DeviceOperations() = default;
     virtual void CheckDevice() = 0;
     virtual void FlashDevice() = 0;
@@ -28,7 +28,7 @@ struct StartupFacts {
 // The main window's logic: start-up, the one click handler of the four buttons, the screens
 // and the unload. The window itself only renders what this does through View.
 class FrmStart {
-public:
+  public:
     enum class LoadResult { ShowWindow, EndProgram };
 
     FrmStart(LinkState& state, HMUModule& link, View& view, DeviceOperations& operations)
@@ -43,7 +43,7 @@ public:
     bool isBusy() const { return busy_; }
     bool isUnloaded() const { return unloaded_; }
 
-private:
+  private:
     void showStartScreen();
 
     LinkState& state_;

@@ -44,7 +44,8 @@ constexpr std::string_view kWriteErrorCorrupted = "Device write error!  Data is 
 constexpr std::string_view kWriteErrorCannotFlash =
     "Device write error!  Device can not be flashed - data is corrupted!";
 constexpr std::string_view kVerifyErrorCorrupted = "Device verify error!  Data is corrupted!";
-constexpr std::string_view kCommunicationError = "Device communication error - Corruption possible!";
+constexpr std::string_view kCommunicationError =
+    "Device communication error - Corruption possible!";
 constexpr std::string_view kCheckConnection = "Check HMU/Telemetry Station for proper connection.";
 constexpr std::string_view kCannotBeFlashed = "This device can not be flashed!";
 constexpr std::string_view kWriteFailureTitle = "Write Failure!";

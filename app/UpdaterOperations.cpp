@@ -5,8 +5,12 @@
 
 namespace halvenmark {
 
-void UpdaterOperations::CheckDevice() { Identification(session_).CheckDevice(); }
+void UpdaterOperations::CheckDevice() {
+    Identification(session_).CheckDevice();
+}
 
-void UpdaterOperations::FlashDevice() { halvenmark::FlashDevice(session_); }
+void UpdaterOperations::FlashDevice() {
+    halvenmark::FlashDevice(session_);
+}
 
 }  // namespace halvenmark

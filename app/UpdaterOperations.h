@@ -7,12 +7,12 @@ namespace halvenmark {
 
 // The real operations behind "Find Device" and "Flash Device".
 class UpdaterOperations : public DeviceOperations {
-public:
+  public:
     explicit UpdaterOperations(const Session& session) : session_(session) {}
     void CheckDevice() override;
     void FlashDevice() override;
 
-private:
+  private:
     Session session_;
 };
 

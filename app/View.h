@@ -23,7 +23,7 @@ enum class MessageStyle : int {
 // What the updater's routines do to the main window. The Qt window implements it; the bench
 // prints it; tests record it. Routines never touch a widget themselves.
 class View {
-public:
+  public:
     virtual ~View() = default;
 
     // A modal box; returns once the user has dismissed it. An empty title means the

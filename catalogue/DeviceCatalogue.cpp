@@ -52,7 +52,9 @@ constexpr bool isExpanderCode(std::uint8_t code) {
 
 }  // namespace
 
-std::span<const DeviceTypeEntry> entries() { return kEntries; }
+std::span<const DeviceTypeEntry> entries() {
+    return kEntries;
+}
 
 const DeviceTypeEntry* lookup(std::uint8_t codeAsRead) {
     const auto key = static_cast<std::uint8_t>(codeAsRead & ~kBit6);

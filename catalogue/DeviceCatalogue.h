@@ -8,12 +8,12 @@ namespace halvenmark {
 
 // One device type the updater knows.
 struct DeviceTypeEntry {
-    std::uint8_t key;          // identity code with bit 6 clear
-    std::string_view name;     // shown in DeviceName
-    std::int16_t pictureId;    // bitmap resource
-    std::int16_t imageId;      // "JPG" firmware image; also selects the flashing route
-    std::int32_t imageSize;    // program memory in 16-bit words: 4096 or 8192
-    bool versionAtMemoryEnd;   // installed version is read again from the last 16 bytes
+    std::uint8_t key;         // identity code with bit 6 clear
+    std::string_view name;    // shown in DeviceName
+    std::int16_t pictureId;   // bitmap resource
+    std::int16_t imageId;     // "JPG" firmware image; also selects the flashing route
+    std::int32_t imageSize;   // program memory in 16-bit words: 4096 or 8192
+    bool versionAtMemoryEnd;  // installed version is read again from the last 16 bytes
 };
 
 namespace catalogue {

@@ -24,27 +24,30 @@ constexpr int kMemoryEndBytes = 16;
 constexpr int kMemoryEndReplyBytes = 18;
 constexpr int kMemoryEndVersionPosition = 17;
 constexpr int kMemoryEndCheckPosition = 18;
-constexpr std::uint8_t kMemoryEndNoVersionCheck = 0x0E;  // with 0 before it: keep the identity version
+constexpr std::uint8_t kMemoryEndNoVersionCheck =
+    0x0E;  // with 0 before it: keep the identity version
 
 constexpr std::uint8_t kNoFlashableCpu = 13;
 constexpr std::uint8_t kLastCpuWithVersionInIdentityBlock = 14;
 constexpr std::size_t kImageVersionIndexInIdentityBlock = 34;
 
 // RF firmware versions of the loader that can take an upgrade.
-constexpr std::array<std::pair<std::uint8_t, std::uint8_t>, 4> kAcceptedRfPairs{{
-    {0x20, 0x09}, {0x20, 0x13}, {0x20, 0x18}, {0x1F, 0xCF}}};
+constexpr std::array<std::pair<std::uint8_t, std::uint8_t>, 4> kAcceptedRfPairs{
+    {{0x20, 0x09}, {0x20, 0x13}, {0x20, 0x18}, {0x1F, 0xCF}}};
 
 }  // namespace
 
 void Identification::CheckDevice() {
     LinkState& st = s_.state;
-    if (!purged()) return;
+    if (!purged())
+        return;
     s_.view.setStatusText(text::kCheckingDevice);
     if (!frames::controlExchange(st, s_.link, frames::kWake)) {
         leave(Exit::NoDevice);
         return;
     }
-    if (!readIdentity()) return;
+    if (!readIdentity())
+        return;
 
     st.PictureResId = catalogue::kGenericPictureId;
     st.FirmwareResId = 0;
@@ -54,21 +57,26 @@ void Identification::CheckDevice() {
         st.PictureResId = row->pictureId;
         st.FirmwareResId = row->imageId;
         st.ImageSize = row->imageSize;
-        if (row->versionAtMemoryEnd && !readVersionAtMemoryEnd(row->imageSize)) return;
+        if (row->versionAtMemoryEnd && !readVersionAtMemoryEnd(row->imageSize))
+            return;
     }
 
-    if (!purged()) return;
+    if (!purged())
+        return;
     if (st.IdReplyByte7 == kNoFlashableCpu) {
         leave(Exit::NoFlashableCpu);
         return;
     }
-    if (!purged()) return;
-    if (!catalogue::skipsRfFirmwareCheck(st.DeviceTypeCode) && !checkRfFirmware()) return;
+    if (!purged())
+        return;
+    if (!catalogue::skipsRfFirmwareCheck(st.DeviceTypeCode) && !checkRfFirmware())
+        return;
     if (st.FirmwareResId == 0) {
         leave(Exit::NotSupported);
         return;
     }
-    if (!prepareImage()) return;
+    if (!prepareImage())
+        return;
     showDevice();
 }
 
@@ -95,7 +103,8 @@ bool Identification::readIdentity() {
         return false;
     }
     // Whatever the loader sent beyond the twelve bytes read is thrown away here.
-    if (!purged()) return false;
+    if (!purged())
+        return false;
     unscrambleReply(kIdentityReplyBytes);
     if (!frames::hasReadHeader(st)) {
         leave(Exit::ReadError);
@@ -135,7 +144,8 @@ bool Identification::checkRfFirmware() {
     }
     const std::pair<std::uint8_t, std::uint8_t> pair{st.RxBuffer.at(frames::kInfoFirstRfPosition),
                                                      st.RxBuffer.at(frames::kInfoSecondRfPosition)};
-    if (std::find(kAcceptedRfPairs.begin(), kAcceptedRfPairs.end(), pair) == kAcceptedRfPairs.end()) {
+    if (std::find(kAcceptedRfPairs.begin(), kAcceptedRfPairs.end(), pair) ==
+        kAcceptedRfPairs.end()) {
         leave(Exit::RfFirmware);
         return false;
     }
@@ -185,12 +195,18 @@ void Identification::leave(Exit exit) {
     };
     auto describe = [](Exit e) -> ExitText {
         switch (e) {
-            case Exit::NoDevice: return {text::kNoDevice, text::kCheckDeviceTitle, true};
-            case Exit::ReadError: return {text::kReadingError, text::kReadErrorTitle, true};
-            case Exit::UsbFailure: return {text::kUsbFailure, text::kUsbErrorTitle, false};
-            case Exit::NoFlashableCpu: return {text::kNoFlashableCpu, text::kCpuErrorTitle, false};
-            case Exit::RfFirmware: return {text::kRfFirmwareNeeded, text::kRfFirmwareTitle, true};
-            case Exit::NotSupported: return {text::kNotSupported, text::kNotSupportedTitle, true};
+            case Exit::NoDevice:
+                return {text::kNoDevice, text::kCheckDeviceTitle, true};
+            case Exit::ReadError:
+                return {text::kReadingError, text::kReadErrorTitle, true};
+            case Exit::UsbFailure:
+                return {text::kUsbFailure, text::kUsbErrorTitle, false};
+            case Exit::NoFlashableCpu:
+                return {text::kNoFlashableCpu, text::kCpuErrorTitle, false};
+            case Exit::RfFirmware:
+                return {text::kRfFirmwareNeeded, text::kRfFirmwareTitle, true};
+            case Exit::NotSupported:
+                return {text::kNotSupported, text::kNotSupportedTitle, true};
         }
         return {text::kReadingError, text::kReadErrorTitle, true};
     };

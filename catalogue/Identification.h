@@ -8,12 +8,12 @@ namespace halvenmark {
 // program memory), refuses devices that cannot be upgraded, and otherwise shows the device's
 // picture, name and version line, prepares its image and offers "Flash Device".
 class Identification {
-public:
+  public:
     explicit Identification(const Session& session) : s_(session) {}
 
     void CheckDevice();
 
-private:
+  private:
     enum class Exit { NoDevice, ReadError, UsbFailure, NoFlashableCpu, RfFirmware, NotSupported };
 
     // Each step returns false after it has taken its exit.

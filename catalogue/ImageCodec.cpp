@@ -8,7 +8,7 @@ namespace {
 
 // xorshift32: small, fast and the same on every platform.
 class Filler {
-public:
+  public:
     explicit Filler(std::uint32_t seed) : state_(seed == 0 ? 0x9E3779B9u : seed) {}
     std::uint8_t next() {
         state_ ^= state_ << 13;
@@ -17,7 +17,7 @@ public:
         return static_cast<std::uint8_t>(state_ >> 24);
     }
 
-private:
+  private:
     std::uint32_t state_;
 };
 

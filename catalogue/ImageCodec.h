@@ -15,7 +15,9 @@ constexpr std::int32_t kStartingKey = 0xC3;
 constexpr std::size_t kStoredBytesPerByte = 4;
 
 // Stored bytes needed for an image of `imageBytes` bytes.
-constexpr std::size_t storedSize(std::size_t imageBytes) { return imageBytes * kStoredBytesPerByte; }
+constexpr std::size_t storedSize(std::size_t imageBytes) {
+    return imageBytes * kStoredBytesPerByte;
+}
 
 // Turns a raw image into its stored form, the exact inverse of the decoding. s1..s3 come from
 // a generator seeded with `fillerSeed`; the stored form is padded to `storedBytes` (at least

@@ -12,7 +12,7 @@ enum class ResourceType { Jpg, Bitmap };
 
 // Read access to the built-in resources by type and numeric id.
 class ResourceStore {
-public:
+  public:
     virtual ~ResourceStore() = default;
     virtual std::optional<std::span<const std::uint8_t>> find(ResourceType type, int id) const = 0;
 };

@@ -19,8 +19,10 @@ void preserveDeviceBytes(const Session& session) {
     LinkState& st = session.state;
     for (const routes::PreservedFrame& frame : routes::kPreserved105) {
         frames::putReadMemory(st, frame.address);
-        if (!frames::exchange(st, session.link, frames::readReplyBytes(frames::kFirstFormDataBytes)) ||
-            !frames::hasReadHeader(st) || !frames::replyChecksumValid(st, frames::kFirstFormDataBytes)) {
+        if (!frames::exchange(st, session.link,
+                              frames::readReplyBytes(frames::kFirstFormDataBytes)) ||
+            !frames::hasReadHeader(st) ||
+            !frames::replyChecksumValid(st, frames::kFirstFormDataBytes)) {
             communicationFailure(session);
             return;
         }

@@ -37,8 +37,8 @@ struct RouteByImage {
 };
 
 constexpr RouteByImage kRoutes[] = {
-    {105, &k105},       {106, &k8K},        {108, &k8K},        {107, &k16K},
-    {300, &kExpander},  {301, &kExpander},  {302, &kExpander},  {400, &kExpander},
+    {105, &k105},      {106, &k8K},       {108, &k8K},       {107, &k16K},
+    {300, &kExpander}, {301, &kExpander}, {302, &kExpander}, {400, &kExpander},
 };
 
 }  // namespace

@@ -14,8 +14,8 @@ namespace halvenmark::routes {
 // The probe pattern and auxiliary image of a first-form route.
 struct AuxVariant {
     const ProbePattern* pattern;
-    int auxResId;          // "JPG" resource written without decoding
-    FirstFormArea area;    // covers the auxiliary image exactly, from image index 0
+    int auxResId;        // "JPG" resource written without decoding
+    FirstFormArea area;  // covers the auxiliary image exactly, from image index 0
 };
 
 constexpr AuxVariant kAuxA{&ProbePatternA, 1, {0x0020, 0x0164, 0}};
@@ -54,7 +54,8 @@ struct PreservedFrame {
     int count;       // how many of its data bytes are kept
 };
 
-constexpr PreservedFrame kPreserved105[] = {{0x0010, 0x20, 1}, {0x0018, 0x30, 8}, {0x001C, 0x38, 8}};
+constexpr PreservedFrame kPreserved105[] = {
+    {0x0010, 0x20, 1}, {0x0018, 0x30, 8}, {0x001C, 0x38, 8}};
 
 constexpr FirstFormArea kArea105Upper{0x0C00, 0x0FFC, 0x1800};
 constexpr FirstFormArea kArea105Main{0x0010, 0x07FC, 0x0020};
@@ -80,9 +81,9 @@ struct Step {
 
 struct Route {
     std::string_view name;
-    std::int32_t progressMax;            // 0: the update routine sets its own
-    const AuxVariant* aux;               // first-form routes
-    const UpdateVariant* update;         // UpdateAndVerify
+    std::int32_t progressMax;     // 0: the update routine sets its own
+    const AuxVariant* aux;        // first-form routes
+    const UpdateVariant* update;  // UpdateAndVerify
     std::span<const Step> steps;
 };
 

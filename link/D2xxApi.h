@@ -21,21 +21,26 @@ using OpenExFn = Status(HALVENMARK_D2XX_CALL*)(void* arg, std::uint32_t flags, H
 using CloseFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle);
 using ReadFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, void* buffer, std::uint32_t bytesToRead,
                                              std::uint32_t* bytesReturned);
-using WriteFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, void* buffer, std::uint32_t bytesToWrite,
+using WriteFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, void* buffer,
+                                              std::uint32_t bytesToWrite,
                                               std::uint32_t* bytesWritten);
 using PurgeFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, std::uint32_t mask);
 using SetBaudRateFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, std::uint32_t baudRate);
-using SetBitModeFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, std::uint8_t mask, std::uint8_t mode);
+using SetBitModeFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, std::uint8_t mask,
+                                                   std::uint8_t mode);
 using SetFlowControlFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, std::uint16_t flowControl,
                                                        std::uint8_t xon, std::uint8_t xoff);
 using SetLatencyTimerFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, std::uint8_t milliseconds);
-using SetUSBParametersFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, std::uint32_t inTransferSize,
+using SetUSBParametersFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle,
+                                                         std::uint32_t inTransferSize,
                                                          std::uint32_t outTransferSize);
-using SetDataCharacteristicsFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, std::uint8_t wordLength,
+using SetDataCharacteristicsFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle,
+                                                               std::uint8_t wordLength,
                                                                std::uint8_t stopBits,
                                                                std::uint8_t parity);
 using SetCharsFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, std::uint8_t eventChar,
-                                                 std::uint8_t eventCharEnabled, std::uint8_t errorChar,
+                                                 std::uint8_t eventCharEnabled,
+                                                 std::uint8_t errorChar,
                                                  std::uint8_t errorCharEnabled);
 using SetTimeoutsFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, std::uint32_t readTimeoutMs,
                                                     std::uint32_t writeTimeoutMs);

@@ -30,19 +30,18 @@ std::unique_ptr<D2xxDriver> D2xxDriver::load(const std::string& libraryName) {
         return nullptr;
     }
     d2xx::Functions fn;
-    const bool complete = resolve(library, "FT_OpenEx", fn.openEx) &&
-                          resolve(library, "FT_Close", fn.close) &&
-                          resolve(library, "FT_Read", fn.read) &&
-                          resolve(library, "FT_Write", fn.write) &&
-                          resolve(library, "FT_Purge", fn.purge) &&
-                          resolve(library, "FT_SetBaudRate", fn.setBaudRate) &&
-                          resolve(library, "FT_SetBitMode", fn.setBitMode) &&
-                          resolve(library, "FT_SetFlowControl", fn.setFlowControl) &&
-                          resolve(library, "FT_SetLatencyTimer", fn.setLatencyTimer) &&
-                          resolve(library, "FT_SetUSBParameters", fn.setUSBParameters) &&
-                          resolve(library, "FT_SetDataCharacteristics", fn.setDataCharacteristics) &&
-                          resolve(library, "FT_SetChars", fn.setChars) &&
-                          resolve(library, "FT_SetTimeouts", fn.setTimeouts);
+    const bool complete =
+        resolve(library, "FT_OpenEx", fn.openEx) && resolve(library, "FT_Close", fn.close) &&
+        resolve(library, "FT_Read", fn.read) && resolve(library, "FT_Write", fn.write) &&
+        resolve(library, "FT_Purge", fn.purge) &&
+        resolve(library, "FT_SetBaudRate", fn.setBaudRate) &&
+        resolve(library, "FT_SetBitMode", fn.setBitMode) &&
+        resolve(library, "FT_SetFlowControl", fn.setFlowControl) &&
+        resolve(library, "FT_SetLatencyTimer", fn.setLatencyTimer) &&
+        resolve(library, "FT_SetUSBParameters", fn.setUSBParameters) &&
+        resolve(library, "FT_SetDataCharacteristics", fn.setDataCharacteristics) &&
+        resolve(library, "FT_SetChars", fn.setChars) &&
+        resolve(library, "FT_SetTimeouts", fn.setTimeouts);
     if (!complete) {
         return nullptr;
     }
@@ -54,7 +53,9 @@ FtStatus D2xxDriver::OpenEx(const char* description, std::uint32_t flags, FtHand
     return fn_.openEx(const_cast<char*>(description), flags, handle);
 }
 
-FtStatus D2xxDriver::Close(FtHandle handle) { return fn_.close(handle); }
+FtStatus D2xxDriver::Close(FtHandle handle) {
+    return fn_.close(handle);
+}
 
 FtStatus D2xxDriver::Read(FtHandle handle, void* buffer, std::uint32_t bytesToRead,
                           std::uint32_t* bytesReturned) {
@@ -67,7 +68,9 @@ FtStatus D2xxDriver::Write(FtHandle handle, const void* buffer, std::uint32_t by
     return fn_.write(handle, const_cast<void*>(buffer), bytesToWrite, bytesWritten);
 }
 
-FtStatus D2xxDriver::Purge(FtHandle handle, std::uint32_t mask) { return fn_.purge(handle, mask); }
+FtStatus D2xxDriver::Purge(FtHandle handle, std::uint32_t mask) {
+    return fn_.purge(handle, mask);
+}
 
 FtStatus D2xxDriver::SetBaudRate(FtHandle handle, std::uint32_t baudRate) {
     return fn_.setBaudRate(handle, baudRate);
@@ -96,8 +99,9 @@ FtStatus D2xxDriver::SetDataCharacteristics(FtHandle handle, std::uint8_t wordLe
     return fn_.setDataCharacteristics(handle, wordLength, stopBits, parity);
 }
 
-FtStatus D2xxDriver::SetChars(FtHandle handle, std::uint8_t eventChar, std::uint8_t eventCharEnabled,
-                              std::uint8_t errorChar, std::uint8_t errorCharEnabled) {
+FtStatus D2xxDriver::SetChars(FtHandle handle, std::uint8_t eventChar,
+                              std::uint8_t eventCharEnabled, std::uint8_t errorChar,
+                              std::uint8_t errorCharEnabled) {
     return fn_.setChars(handle, eventChar, eventCharEnabled, errorChar, errorCharEnabled);
 }
 

@@ -12,7 +12,7 @@ namespace halvenmark {
 // The vendor's D2XX library, loaded at run time through our own declarations of the calls
 // the updater makes. A missing library or a missing symbol makes the backend unavailable.
 class D2xxDriver : public FtDriver {
-public:
+  public:
     // The platform's library name: ftd2xx.dll, libftd2xx.so or libftd2xx.dylib.
     static const char* defaultLibraryName();
     // Loads the library; nullptr when it or one of its calls is missing.
@@ -32,14 +32,14 @@ public:
     FtStatus SetLatencyTimer(FtHandle handle, std::uint8_t milliseconds) override;
     FtStatus SetUSBParameters(FtHandle handle, std::uint32_t inTransferSize,
                               std::uint32_t outTransferSize) override;
-    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength,
-                                    std::uint8_t stopBits, std::uint8_t parity) override;
+    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength, std::uint8_t stopBits,
+                                    std::uint8_t parity) override;
     FtStatus SetChars(FtHandle handle, std::uint8_t eventChar, std::uint8_t eventCharEnabled,
                       std::uint8_t errorChar, std::uint8_t errorCharEnabled) override;
     FtStatus SetTimeouts(FtHandle handle, std::uint32_t readTimeoutMs,
                          std::uint32_t writeTimeoutMs) override;
 
-private:
+  private:
     D2xxDriver(DynamicLibrary library, const d2xx::Functions& functions)
         : library_(std::move(library)), fn_(functions) {}
 

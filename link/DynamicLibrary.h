@@ -6,7 +6,7 @@ namespace halvenmark {
 
 // A shared library loaded at run time: dlopen on Linux and macOS, LoadLibrary on Windows.
 class DynamicLibrary {
-public:
+  public:
     DynamicLibrary() = default;
     explicit DynamicLibrary(const std::string& name);
     ~DynamicLibrary();
@@ -19,7 +19,7 @@ public:
     // The symbol's address, or nullptr when the library lacks it.
     void* symbol(const char* name) const;
 
-private:
+  private:
     void* handle_ = nullptr;
 };
 

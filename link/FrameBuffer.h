@@ -12,7 +12,7 @@ namespace halvenmark {
 // Filling it from a shorter byte string pads the rest with spaces (0x20); single positions
 // are written without touching the others.
 class FrameBuffer {
-public:
+  public:
     static constexpr int kSize = 256;
     static constexpr std::uint8_t kPadByte = 0x20;
 
@@ -31,7 +31,7 @@ public:
     const std::uint8_t* data() const { return bytes_.data(); }
     std::span<const std::uint8_t> first(int count) const;
 
-private:
+  private:
     static std::size_t index(int position);
 
     std::array<std::uint8_t, kSize> bytes_{};

@@ -37,7 +37,7 @@ constexpr std::uint8_t kBitModeCbusBitBang = 0x20;
 }  // namespace ft
 
 class FtDriver {
-public:
+  public:
     virtual ~FtDriver() = default;
 
     virtual FtStatus OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) = 0;
@@ -56,8 +56,9 @@ public:
                                       std::uint32_t outTransferSize) = 0;
     virtual FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength,
                                             std::uint8_t stopBits, std::uint8_t parity) = 0;
-    virtual FtStatus SetChars(FtHandle handle, std::uint8_t eventChar, std::uint8_t eventCharEnabled,
-                              std::uint8_t errorChar, std::uint8_t errorCharEnabled) = 0;
+    virtual FtStatus SetChars(FtHandle handle, std::uint8_t eventChar,
+                              std::uint8_t eventCharEnabled, std::uint8_t errorChar,
+                              std::uint8_t errorCharEnabled) = 0;
     virtual FtStatus SetTimeouts(FtHandle handle, std::uint32_t readTimeoutMs,
                                  std::uint32_t writeTimeoutMs) = 0;
 };

@@ -54,12 +54,17 @@ bool HMUModule::configure() {
     };
 
     if (state_.AdapterKind == kSerialLink) {
-        if (!stored(driver_.SetBaudRate(h, kSerialLinkBaud))) return false;
-        if (!checked(driver_.SetFlowControl(h, ft::kFlowNone, 0, 0))) return false;
+        if (!stored(driver_.SetBaudRate(h, kSerialLinkBaud)))
+            return false;
+        if (!checked(driver_.SetFlowControl(h, ft::kFlowNone, 0, 0)))
+            return false;
     } else {
-        if (!stored(driver_.SetBitMode(h, kCbus2High, ft::kBitModeCbusBitBang))) return false;
-        if (!stored(driver_.SetBaudRate(h, kProgrammerBaud))) return false;
-        if (!checked(driver_.SetFlowControl(h, ft::kFlowRtsCts, 0, 0))) return false;
+        if (!stored(driver_.SetBitMode(h, kCbus2High, ft::kBitModeCbusBitBang)))
+            return false;
+        if (!stored(driver_.SetBaudRate(h, kProgrammerBaud)))
+            return false;
+        if (!checked(driver_.SetFlowControl(h, ft::kFlowRtsCts, 0, 0)))
+            return false;
     }
 
     state_.LatencyTimer = kLatencyTimerMs;
@@ -71,15 +76,19 @@ bool HMUModule::configure() {
     if (!checked(driver_.SetDataCharacteristics(h, ft::kBits8, ft::kStopBits1, ft::kParityNone))) {
         return false;
     }
-    if (!checked(driver_.SetChars(h, 0, 0, 0, 0))) return false;
-    if (!checked(driver_.SetTimeouts(h, kFirstPauseReadTimeoutMs, kWriteTimeoutMs))) return false;
+    if (!checked(driver_.SetChars(h, 0, 0, 0, 0)))
+        return false;
+    if (!checked(driver_.SetTimeouts(h, kFirstPauseReadTimeoutMs, kWriteTimeoutMs)))
+        return false;
 
     // First pause: lasts until a read brings nothing, and discards what the adapter delivered.
     state_.BytesToRead = kFirstPauseBytes;
     ReceiveFrame();
 
-    if (!stored(driver_.SetBitMode(h, kCbus2Low, ft::kBitModeCbusBitBang))) return false;
-    if (!checked(driver_.SetTimeouts(h, kReadTimeoutMs, kWriteTimeoutMs))) return false;
+    if (!stored(driver_.SetBitMode(h, kCbus2Low, ft::kBitModeCbusBitBang)))
+        return false;
+    if (!checked(driver_.SetTimeouts(h, kReadTimeoutMs, kWriteTimeoutMs)))
+        return false;
 
     // Second pause, after the pin change.
     state_.BytesToRead = kSecondPauseBytes;
@@ -98,8 +107,8 @@ void HMUModule::CloseAdapter() {
 
 void HMUModule::SendFrame() {
     state_.BytesWritten = 0;
-    const auto count =
-        static_cast<std::uint32_t>(std::clamp<std::int32_t>(state_.BytesToWrite, 0, FrameBuffer::kSize));
+    const auto count = static_cast<std::uint32_t>(
+        std::clamp<std::int32_t>(state_.BytesToWrite, 0, FrameBuffer::kSize));
     state_.LinkStatus =
         driver_.Write(state_.AdapterHandle, state_.TxBuffer.data(), count, &state_.BytesWritten);
     // The Serial Link returns every byte written; take that echo off before the caller reads
@@ -124,11 +133,11 @@ void HMUModule::ReceiveFrame() {
         const std::int32_t missing = wanted - state_.BytesReceived;
         std::uint32_t returned = 0;
         state_.BytesReturned = 0;
-        state_.LinkStatus = driver_.Read(state_.AdapterHandle,
-                                         state_.RxBuffer.data() + state_.BytesReceived,
-                                         static_cast<std::uint32_t>(missing), &returned);
-        state_.BytesReturned =
-            static_cast<std::int32_t>(std::min<std::uint32_t>(returned, static_cast<std::uint32_t>(missing)));
+        state_.LinkStatus =
+            driver_.Read(state_.AdapterHandle, state_.RxBuffer.data() + state_.BytesReceived,
+                         static_cast<std::uint32_t>(missing), &returned);
+        state_.BytesReturned = static_cast<std::int32_t>(
+            std::min<std::uint32_t>(returned, static_cast<std::uint32_t>(missing)));
         if (state_.LinkStatus == ft::kOk || state_.LinkStatus == ft::kIoError) {
             if (state_.BytesReturned > 0) {
                 state_.BytesReceived += state_.BytesReturned;

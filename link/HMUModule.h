@@ -9,7 +9,7 @@ namespace halvenmark {
 // buffer, collects an exact number of reply bytes and closes. Every result lands in LinkState;
 // nothing here shows anything to the user.
 class HMUModule {
-public:
+  public:
     HMUModule(LinkState& state, FtDriver& driver) : state_(state), driver_(driver) {}
 
     void OpenAdapter();
@@ -20,7 +20,7 @@ public:
     // Discards whatever both adapter buffers hold; the status goes to LinkStatus.
     void PurgeAdapter();
 
-private:
+  private:
     bool configure();
 
     LinkState& state_;

@@ -11,7 +11,7 @@ namespace halvenmark {
 // FT_* calls can be tested against a recording stand-in. Return values are libftdi's own:
 // 0 or a count on success, negative on failure.
 class LibftdiApi {
-public:
+  public:
     using Context = void*;
     using Device = void*;
     using Clock = std::chrono::steady_clock;

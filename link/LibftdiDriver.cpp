@@ -12,7 +12,9 @@ LibftdiDriver::~LibftdiDriver() {
     }
 }
 
-FtStatus LibftdiDriver::status(int result) { return result < 0 ? ft::kIoError : ft::kOk; }
+FtStatus LibftdiDriver::status(int result) {
+    return result < 0 ? ft::kIoError : ft::kOk;
+}
 
 LibftdiDriver::Connection* LibftdiDriver::find(FtHandle handle) {
     auto found = connections_.find(handle);
@@ -173,8 +175,9 @@ FtStatus LibftdiDriver::SetLatencyTimer(FtHandle handle, std::uint8_t millisecon
 FtStatus LibftdiDriver::SetUSBParameters(FtHandle handle, std::uint32_t inTransferSize,
                                          std::uint32_t) {
     Connection* connection = find(handle);
-    return connection == nullptr ? ft::kInvalidHandle
-                                 : status(api_.setReadChunkSize(connection->context, inTransferSize));
+    return connection == nullptr
+               ? ft::kInvalidHandle
+               : status(api_.setReadChunkSize(connection->context, inTransferSize));
 }
 
 FtStatus LibftdiDriver::SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength,

@@ -12,7 +12,7 @@ namespace halvenmark {
 // The FT_* calls mapped onto libftdi1. libftdi has no blocking read with a time-out, so
 // Read is emulated: it collects bytes until it has them all or the read time-out has run out.
 class LibftdiDriver : public FtDriver {
-public:
+  public:
     explicit LibftdiDriver(LibftdiApi& api) : api_(api) {}
     ~LibftdiDriver() override;
 
@@ -30,14 +30,14 @@ public:
     FtStatus SetLatencyTimer(FtHandle handle, std::uint8_t milliseconds) override;
     FtStatus SetUSBParameters(FtHandle handle, std::uint32_t inTransferSize,
                               std::uint32_t outTransferSize) override;
-    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength,
-                                    std::uint8_t stopBits, std::uint8_t parity) override;
+    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength, std::uint8_t stopBits,
+                                    std::uint8_t parity) override;
     FtStatus SetChars(FtHandle handle, std::uint8_t eventChar, std::uint8_t eventCharEnabled,
                       std::uint8_t errorChar, std::uint8_t errorCharEnabled) override;
     FtStatus SetTimeouts(FtHandle handle, std::uint32_t readTimeoutMs,
                          std::uint32_t writeTimeoutMs) override;
 
-private:
+  private:
     struct Connection {
         LibftdiApi::Context context = nullptr;
         std::uint32_t readTimeoutMs = 0;

@@ -8,7 +8,9 @@ namespace halvenmark {
 
 namespace {
 
-ftdi_context* ctx(LibftdiApi::Context context) { return static_cast<ftdi_context*>(context); }
+ftdi_context* ctx(LibftdiApi::Context context) {
+    return static_cast<ftdi_context*>(context);
+}
 
 constexpr int kProductStringSize = 128;
 // libusb treats 0 as "wait forever", and control requests use this time-out too.
@@ -33,7 +35,9 @@ LibftdiApi::Context LibftdiSystemApi::newContext() {
     return context;
 }
 
-void LibftdiSystemApi::freeContext(Context context) { ftdi_free(ctx(context)); }
+void LibftdiSystemApi::freeContext(Context context) {
+    ftdi_free(ctx(context));
+}
 
 int LibftdiSystemApi::findAll(Context context, std::vector<Device>& devices) {
     ftdi_device_list* list = nullptr;
@@ -67,13 +71,17 @@ int LibftdiSystemApi::openDevice(Context context, Device device) {
     return ftdi_usb_open_dev(ctx(context), static_cast<libusb_device*>(device));
 }
 
-int LibftdiSystemApi::close(Context context) { return ftdi_usb_close(ctx(context)); }
+int LibftdiSystemApi::close(Context context) {
+    return ftdi_usb_close(ctx(context));
+}
 
 int LibftdiSystemApi::setBaudRate(Context context, int baudRate) {
     return ftdi_set_baudrate(ctx(context), baudRate);
 }
 
-bool LibftdiSystemApi::bitbangEnabled(Context context) { return ctx(context)->bitbang_enabled != 0; }
+bool LibftdiSystemApi::bitbangEnabled(Context context) {
+    return ctx(context)->bitbang_enabled != 0;
+}
 
 void LibftdiSystemApi::setBitbangEnabled(Context context, bool enabled) {
     ctx(context)->bitbang_enabled = enabled ? 1 : 0;
@@ -107,7 +115,9 @@ int LibftdiSystemApi::disableErrorChar(Context context) {
     return ftdi_set_error_char(ctx(context), 0, 0);
 }
 
-int LibftdiSystemApi::purgeBoth(Context context) { return ftdi_tcioflush(ctx(context)); }
+int LibftdiSystemApi::purgeBoth(Context context) {
+    return ftdi_tcioflush(ctx(context));
+}
 
 int LibftdiSystemApi::readData(Context context, std::uint8_t* buffer, int size) {
     return ftdi_read_data(ctx(context), buffer, size);
@@ -117,7 +127,9 @@ int LibftdiSystemApi::writeData(Context context, const std::uint8_t* buffer, int
     return ftdi_write_data(ctx(context), buffer, size);
 }
 
-LibftdiApi::Clock::time_point LibftdiSystemApi::now() { return Clock::now(); }
+LibftdiApi::Clock::time_point LibftdiSystemApi::now() {
+    return Clock::now();
+}
 
 void LibftdiSystemApi::sleepFor(std::chrono::microseconds duration) {
     std::this_thread::sleep_for(duration);

@@ -8,7 +8,7 @@ namespace halvenmark {
 
 // LibftdiApi over the installed libftdi1.
 class LibftdiSystemApi : public LibftdiApi {
-public:
+  public:
     ~LibftdiSystemApi() override;
 
     Context newContext() override;
@@ -34,7 +34,7 @@ public:
     Clock::time_point now() override;
     void sleepFor(std::chrono::microseconds duration) override;
 
-private:
+  private:
     std::map<Context, void*> deviceLists_;
 };
 

@@ -36,8 +36,8 @@ FtStatus RoutingDriver::Close(FtHandle handle) {
     return driver->Close(handle);
 }
 
-#define HALVENMARK_FORWARD(call)                 \
-    FtDriver* driver = owner(handle);            \
+#define HALVENMARK_FORWARD(call)      \
+    FtDriver* driver = owner(handle); \
     return driver == nullptr ? ft::kInvalidHandle : driver->call
 
 FtStatus RoutingDriver::Read(FtHandle handle, void* buffer, std::uint32_t bytesToRead,

@@ -11,7 +11,7 @@ namespace halvenmark {
 // Several backends behind one driver: an open is tried on each backend in turn, and every
 // later call goes to the backend that opened the handle.
 class RoutingDriver : public FtDriver {
-public:
+  public:
     void add(std::unique_ptr<FtDriver> backend);
     std::size_t backendCount() const { return backends_.size(); }
 
@@ -29,14 +29,14 @@ public:
     FtStatus SetLatencyTimer(FtHandle handle, std::uint8_t milliseconds) override;
     FtStatus SetUSBParameters(FtHandle handle, std::uint32_t inTransferSize,
                               std::uint32_t outTransferSize) override;
-    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength,
-                                    std::uint8_t stopBits, std::uint8_t parity) override;
+    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength, std::uint8_t stopBits,
+                                    std::uint8_t parity) override;
     FtStatus SetChars(FtHandle handle, std::uint8_t eventChar, std::uint8_t eventCharEnabled,
                       std::uint8_t errorChar, std::uint8_t errorCharEnabled) override;
     FtStatus SetTimeouts(FtHandle handle, std::uint32_t readTimeoutMs,
                          std::uint32_t writeTimeoutMs) override;
 
-private:
+  private:
     FtDriver* owner(FtHandle handle) const;
 
     std::vector<std::unique_ptr<FtDriver>> backends_;

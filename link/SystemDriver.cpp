@@ -20,7 +20,7 @@ struct SystemApiHolder {
 // The libftdi backend together with the API object it calls; the API is built first and
 // outlives the driver, which still closes its adapters through it.
 class OwningLibftdiDriver : private SystemApiHolder, public LibftdiDriver {
-public:
+  public:
     OwningLibftdiDriver() : LibftdiDriver(api) {}
 };
 #endif

@@ -34,7 +34,9 @@ bool writeAccepted(const LinkState& state) {
     return state.RxBuffer.at(kWriteAckPosition) == kWriteAccepted;
 }
 
-bool hasReadHeader(const LinkState& state) { return state.RxBuffer.startsWith("RM"); }
+bool hasReadHeader(const LinkState& state) {
+    return state.RxBuffer.startsWith("RM");
+}
 
 bool readDataMatches(LinkState& state, std::span<const std::uint8_t> expected) {
     int position = kFirstDataPosition;
@@ -80,7 +82,8 @@ bool exchange(LinkState& state, HMUModule& link, int replyBytes) {
 bool controlExchange(LinkState& state, HMUModule& link, const ControlFrame& frame) {
     state.TxBuffer.assign(frame.command);
     state.BytesToWrite = static_cast<std::int32_t>(frame.command.size());
-    return exchange(state, link, frame.replyBytes) && state.RxBuffer.startsWith(frame.expectedReply);
+    return exchange(state, link, frame.replyBytes) &&
+           state.RxBuffer.startsWith(frame.expectedReply);
 }
 
 bool addressedExExchange(LinkState& state, HMUModule& link, int address) {

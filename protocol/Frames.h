@@ -31,9 +31,15 @@ constexpr int kWriteAckPosition = 3;
 constexpr std::uint8_t kWriteAccepted = 1;
 constexpr int kFirstDataPosition = 3;  // in a read reply
 
-constexpr int writeFrameBytes(int dataBytes) { return dataBytes + 5; }
-constexpr int readReplyBytes(int dataBytes) { return dataBytes + 4; }
-constexpr int readChecksumPosition(int dataBytes) { return dataBytes + 3; }
+constexpr int writeFrameBytes(int dataBytes) {
+    return dataBytes + 5;
+}
+constexpr int readReplyBytes(int dataBytes) {
+    return dataBytes + 4;
+}
+constexpr int readChecksumPosition(int dataBytes) {
+    return dataBytes + 3;
+}
 
 struct AddressBytes {
     std::uint8_t low;

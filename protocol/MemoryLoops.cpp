@@ -17,7 +17,8 @@ bool MemoryLoops::spendAttempt() {
 std::span<const std::uint8_t> MemoryLoops::imageBytes(int index, int count) const {
     const auto& image = s_.state.ImageData;
     // The routes' ranges lie inside their images; anything else is a fault of the tables.
-    assert(index >= 0 && static_cast<std::size_t>(index) + static_cast<std::size_t>(count) <= image.size());
+    assert(index >= 0 &&
+           static_cast<std::size_t>(index) + static_cast<std::size_t>(count) <= image.size());
     return std::span<const std::uint8_t>(image).subspan(static_cast<std::size_t>(index),
                                                         static_cast<std::size_t>(count));
 }
@@ -34,10 +35,12 @@ void MemoryLoops::WriteMemoryRange() {
     for (st.CurrentAddress = st.StartAddress; st.CurrentAddress <= limit;
          st.CurrentAddress += kFirstFormAddressStep) {
         s_.view.yieldToEventLoop();
-        frames::putWriteMemory(st, st.CurrentAddress, imageBytes(st.ImageIndex, kFirstFormDataBytes));
+        frames::putWriteMemory(st, st.CurrentAddress,
+                               imageBytes(st.ImageIndex, kFirstFormDataBytes));
         st.ImageIndex = static_cast<std::int16_t>(st.ImageIndex + kFirstFormDataBytes);
         // A refused or lost frame is sent again byte for byte; the frame is not rebuilt.
-        while (!(frames::exchange(st, s_.link, frames::kWriteAckBytes) && frames::writeAccepted(st))) {
+        while (
+            !(frames::exchange(st, s_.link, frames::kWriteAckBytes) && frames::writeAccepted(st))) {
             s_.view.yieldToEventLoop();
             if (spendAttempt()) {
                 st.OperationFailed = -1;

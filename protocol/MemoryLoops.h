@@ -15,7 +15,7 @@ namespace halvenmark {
 // frame, byte addresses, the address is the image index. -1 refused or mismatched, -2 link
 // failure, 0 complete.
 class MemoryLoops {
-public:
+  public:
     static constexpr std::int32_t kRetryBudget = 50;
 
     explicit MemoryLoops(const Session& session) : s_(session) {}
@@ -25,7 +25,7 @@ public:
     void WriteMemoryBlocks();
     void VerifyMemoryBlocks();
 
-private:
+  private:
     // Takes one failed attempt off the budget; true when the budget is spent.
     bool spendAttempt();
     std::span<const std::uint8_t> imageBytes(int index, int count) const;

@@ -19,7 +19,7 @@ std::span<const EmbeddedResource> embeddedResources();
 
 // The store over the built-in resources: the one the program, the bench and the tests use.
 class EmbeddedStore : public ResourceStore {
-public:
+  public:
     std::optional<std::span<const std::uint8_t>> find(ResourceType type, int id) const override;
 };
 

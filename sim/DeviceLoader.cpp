@@ -19,7 +19,9 @@ constexpr std::size_t kByteWriteBytes = 64;
 constexpr std::uint8_t kTrailingByte = 0x00;
 constexpr std::size_t kDefaultMemoryBytes = 8192;
 
-std::vector<std::uint8_t> bytes(std::string_view text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> bytes(std::string_view text) {
+    return {text.begin(), text.end()};
+}
 
 bool startsWith(std::span<const std::uint8_t> frame, std::string_view prefix) {
     return frame.size() >= prefix.size() &&
@@ -27,7 +29,9 @@ bool startsWith(std::span<const std::uint8_t> frame, std::string_view prefix) {
                       [](char c, std::uint8_t b) { return static_cast<std::uint8_t>(c) == b; });
 }
 
-int frameAddress(std::span<const std::uint8_t> frame) { return frame[2] + 256 * frame[3]; }
+int frameAddress(std::span<const std::uint8_t> frame) {
+    return frame[2] + 256 * frame[3];
+}
 
 }  // namespace
 
@@ -94,8 +98,8 @@ PeerReply DeviceLoader::writeMemory(std::span<const std::uint8_t> frame) {
         checksum ^= frame[4 + i];
     }
     const std::size_t expected = form_ == MemoryForm::Words ? kWordReadBytes : kByteWriteBytes;
-    const bool sound = dataBytes == expected && checksum == frame.back() &&
-                       offset + dataBytes <= memory_.size();
+    const bool sound =
+        dataBytes == expected && checksum == frame.back() && offset + dataBytes <= memory_.size();
     if (!sound || (faults_ != nullptr && faults_->refuseWrite())) {
         return {{'W', 'M', 0}};
     }

@@ -17,9 +17,10 @@ struct DeviceConfig {
     std::uint8_t cpu = 15;
     std::uint8_t rfFirst = 0x20;
     std::uint8_t rfSecond = 0x18;
-    std::uint8_t memoryEndVersion = 0x00;  // unscrambled, positions 17 and 18 of the memory-end read
+    std::uint8_t memoryEndVersion =
+        0x00;  // unscrambled, positions 17 and 18 of the memory-end read
     std::uint8_t memoryEndCheck = 0x0E;
-    std::uint32_t seed = 1;  // initial memory
+    std::uint32_t seed = 1;                        // initial memory
     std::chrono::microseconds programmingTime{0};  // per accepted write frame
 };
 
@@ -31,7 +32,7 @@ enum class MemoryForm { Words, Bytes };
 // the identity block and memory-end version stored scrambled where identification reads
 // them, the memory and control frames, and the faults of a FaultPlan.
 class DeviceLoader : public SerialPeer {
-public:
+  public:
     explicit DeviceLoader(const DeviceConfig& config, FaultPlan* faults = nullptr);
 
     PeerReply onFrame(std::span<const std::uint8_t> frame) override;
@@ -51,7 +52,7 @@ public:
     // Byte offset of a frame address.
     std::size_t offsetOf(int address) const;
 
-private:
+  private:
     PeerReply writeMemory(std::span<const std::uint8_t> frame);
     PeerReply readMemory(std::span<const std::uint8_t> frame);
     PeerReply control(std::span<const std::uint8_t> frame);

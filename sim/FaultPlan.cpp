@@ -36,14 +36,16 @@ constexpr std::array<KindName, 12> kKinds{{
 
 const KindName* kindByName(std::string_view name) {
     for (const KindName& k : kKinds) {
-        if (k.name == name) return &k;
+        if (k.name == name)
+            return &k;
     }
     return nullptr;
 }
 
 const KindName& kindInfo(FaultKind kind) {
     for (const KindName& k : kKinds) {
-        if (k.kind == kind) return k;
+        if (k.kind == kind)
+            return k;
     }
     return kKinds.front();
 }
@@ -84,9 +86,12 @@ std::optional<Fault> parseFault(std::string_view text, std::string& error) {
         case Value::None:
             break;
         case Value::Count: {
-            const auto result = std::from_chars(value.data(), value.data() + value.size(), fault.count);
-            if (result.ec != std::errc() || result.ptr != value.data() + value.size() || fault.count < 0) {
-                error = "fault '" + std::string(text) + "' needs a count, not '" + std::string(value) + "'";
+            const auto result =
+                std::from_chars(value.data(), value.data() + value.size(), fault.count);
+            if (result.ec != std::errc() || result.ptr != value.data() + value.size() ||
+                fault.count < 0) {
+                error = "fault '" + std::string(text) + "' needs a count, not '" +
+                        std::string(value) + "'";
                 return std::nullopt;
             }
             break;
@@ -105,7 +110,8 @@ std::optional<Fault> parseFault(std::string_view text, std::string& error) {
         case Value::Reply3: {
             const std::size_t length = kind->value == Value::Reply2 ? 2 : 3;
             if (value.size() != length) {
-                error = "fault '" + std::string(text) + "' needs " + std::to_string(length) + " characters";
+                error = "fault '" + std::string(text) + "' needs " + std::to_string(length) +
+                        " characters";
                 return std::nullopt;
             }
             fault.reply = std::string(value);
@@ -119,8 +125,11 @@ std::string describeFault(const Fault& fault) {
     const KindName& info = kindInfo(fault.kind);
     std::string text(info.name);
     switch (info.value) {
-        case Value::None: break;
-        case Value::Count: text += "=" + std::to_string(fault.count); break;
+        case Value::None:
+            break;
+        case Value::Count:
+            text += "=" + std::to_string(fault.count);
+            break;
         case Value::Probability: {
             char number[32];
             std::snprintf(number, sizeof number, "%g", fault.probability);
@@ -128,10 +137,14 @@ std::string describeFault(const Fault& fault) {
             break;
         }
         case Value::Reply2:
-        case Value::Reply3: text += "=" + fault.reply; break;
+        case Value::Reply3:
+            text += "=" + fault.reply;
+            break;
     }
-    if (fault.scope == FaultScope::Find) text += "@find";
-    if (fault.scope == FaultScope::Flash) text += "@flash";
+    if (fault.scope == FaultScope::Find)
+        text += "@find";
+    if (fault.scope == FaultScope::Flash)
+        text += "@flash";
     return text;
 }
 
@@ -153,13 +166,18 @@ void FaultPlan::beginPress(FaultScope button) {
     }
 }
 
-void FaultPlan::endPress() { pressing_ = FaultScope::Always; }
+void FaultPlan::endPress() {
+    pressing_ = FaultScope::Always;
+}
 
 bool FaultPlan::acting(const Fault& fault) const {
     switch (fault.scope) {
-        case FaultScope::Always: return true;
-        case FaultScope::Find: return pressing_ == FaultScope::Find && firstFind_;
-        case FaultScope::Flash: return pressing_ == FaultScope::Flash && firstFlash_;
+        case FaultScope::Always:
+            return true;
+        case FaultScope::Find:
+            return pressing_ == FaultScope::Find && firstFind_;
+        case FaultScope::Flash:
+            return pressing_ == FaultScope::Flash && firstFlash_;
     }
     return false;
 }
@@ -186,10 +204,18 @@ bool FaultPlan::chance(double probability) {
     return probability > 0 && static_cast<double>(random_()) / 4294967296.0 < probability;
 }
 
-bool FaultPlan::refuseWrite() { return takeCount(FaultKind::RefuseWrites); }
-bool FaultPlan::corruptRead() { return takeCount(FaultKind::CorruptReads); }
-bool FaultPlan::badChecksumRead() { return takeCount(FaultKind::BadChecksumReads); }
-bool FaultPlan::badHeaderRead() { return takeCount(FaultKind::BadHeaderReads); }
+bool FaultPlan::refuseWrite() {
+    return takeCount(FaultKind::RefuseWrites);
+}
+bool FaultPlan::corruptRead() {
+    return takeCount(FaultKind::CorruptReads);
+}
+bool FaultPlan::badChecksumRead() {
+    return takeCount(FaultKind::BadChecksumReads);
+}
+bool FaultPlan::badHeaderRead() {
+    return takeCount(FaultKind::BadHeaderReads);
+}
 
 bool FaultPlan::silent() {
     Active* active = find(FaultKind::SilentAfter);
@@ -218,9 +244,13 @@ bool FaultPlan::storeFlip() {
     return active != nullptr && chance(active->fault.probability);
 }
 
-bool FaultPlan::purgeFails() { return find(FaultKind::PurgeFails) != nullptr; }
+bool FaultPlan::purgeFails() {
+    return find(FaultKind::PurgeFails) != nullptr;
+}
 
-bool FaultPlan::splitReplies() { return find(FaultKind::SplitReplies) != nullptr; }
+bool FaultPlan::splitReplies() {
+    return find(FaultKind::SplitReplies) != nullptr;
+}
 
 void FaultPlan::onReply(std::vector<std::uint8_t>& reply) {
     if (const Active* drop = find(FaultKind::Drop); drop && chance(drop->fault.probability)) {

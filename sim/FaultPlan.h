@@ -33,9 +33,9 @@ enum class FaultScope { Always, Find, Flash };
 struct Fault {
     FaultKind kind;
     FaultScope scope = FaultScope::Always;
-    std::int64_t count = 0;    // N
-    double probability = 0;    // P
-    std::string reply;         // XY, XYZ
+    std::int64_t count = 0;  // N
+    double probability = 0;  // P
+    std::string reply;       // XY, XYZ
 };
 
 // Parses KIND[=VALUE][@ACTION]; nullopt with a reason in `error` when it is not one.
@@ -44,7 +44,7 @@ std::string describeFault(const Fault& fault);
 
 // The set of faults of one run, asked by the device and the adapter as frames pass.
 class FaultPlan : public LineFaults {
-public:
+  public:
     explicit FaultPlan(std::uint32_t seed, std::vector<Fault> faults = {});
 
     // The bench's button presses; faults scoped to a button act during its first press.
@@ -69,7 +69,7 @@ public:
     std::mt19937& random() { return random_; }
     bool chance(double probability);
 
-private:
+  private:
     struct Active {
         Fault fault;
         std::int64_t remaining;

@@ -16,15 +16,24 @@ std::pair<int, int> blockPass(const routes::BlockPass& pass) {
 
 }  // namespace
 
-std::vector<std::pair<int, int>> routeByteRanges(std::int16_t imageId, std::uint8_t installedVersion) {
+std::vector<std::pair<int, int>> routeByteRanges(std::int16_t imageId,
+                                                 std::uint8_t installedVersion) {
     const routes::Route& route = routes::routeFor(imageId);
     std::vector<std::pair<int, int>> ranges;
     for (const routes::Step& step : route.steps) {
         switch (step.kind) {
-            case routes::StepKind::ProgramUpperSection: ranges.push_back(wordArea(kUpperSection)); break;
-            case routes::StepKind::ProgramLowerSection: ranges.push_back(wordArea(kLowerSection)); break;
-            case routes::StepKind::WriteArea: ranges.push_back(wordArea(*step.area)); break;
-            case routes::StepKind::UpdateAndVerify: ranges.push_back(blockPass(route.update->pass)); break;
+            case routes::StepKind::ProgramUpperSection:
+                ranges.push_back(wordArea(kUpperSection));
+                break;
+            case routes::StepKind::ProgramLowerSection:
+                ranges.push_back(wordArea(kLowerSection));
+                break;
+            case routes::StepKind::WriteArea:
+                ranges.push_back(wordArea(*step.area));
+                break;
+            case routes::StepKind::UpdateAndVerify:
+                ranges.push_back(blockPass(route.update->pass));
+                break;
             case routes::StepKind::UpdateExpander:
                 ranges.push_back(blockPass(routes::kExpanderMain.pass));
                 if (imageId != routes::kExpanderWithoutLowArea &&
@@ -32,7 +41,8 @@ std::vector<std::pair<int, int>> routeByteRanges(std::int16_t imageId, std::uint
                     ranges.push_back(blockPass(routes::kExpanderLowArea));
                 }
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     return ranges;
@@ -51,8 +61,8 @@ std::vector<int> preservedBytes(std::int16_t imageId) {
     return bytes;
 }
 
-bool routeWroteImage(const DeviceLoader& device, std::span<const std::uint8_t> image, std::int16_t imageId,
-                     std::uint8_t installedVersion) {
+bool routeWroteImage(const DeviceLoader& device, std::span<const std::uint8_t> image,
+                     std::int16_t imageId, std::uint8_t installedVersion) {
     std::vector<bool> kept(image.size(), false);
     for (int offset : preservedBytes(imageId)) {
         kept[static_cast<std::size_t>(offset)] = true;

@@ -11,7 +11,7 @@ namespace halvenmark::sim {
 // A peer that answers each frame with the next queued reply (nothing once the queue is empty)
 // and keeps every frame it received. Tests use it to land a reply on one exact frame.
 class ScriptedPeer : public SerialPeer {
-public:
+  public:
     void queue(std::vector<std::uint8_t> reply) { replies_.push_back(std::move(reply)); }
     void queue(std::string_view reply) { replies_.emplace_back(reply.begin(), reply.end()); }
     void queueSilence() { replies_.emplace_back(); }
@@ -29,7 +29,7 @@ public:
     const std::vector<std::vector<std::uint8_t>>& frames() const { return frames_; }
     std::size_t pendingReplies() const { return replies_.size(); }
 
-private:
+  private:
     std::deque<std::vector<std::uint8_t>> replies_;
     std::vector<std::vector<std::uint8_t>> frames_;
 };

@@ -14,7 +14,7 @@ struct PeerReply {
 };
 
 class SerialPeer {
-public:
+  public:
     virtual ~SerialPeer() = default;
 
     // Called with the bytes of one write to the adapter.

@@ -22,19 +22,32 @@ std::string hex(unsigned value, int width) {
 
 const char* functionName(FtFunction function) {
     switch (function) {
-        case FtFunction::OpenEx: return "FT_OpenEx";
-        case FtFunction::Close: return "FT_Close";
-        case FtFunction::Read: return "FT_Read";
-        case FtFunction::Write: return "FT_Write";
-        case FtFunction::Purge: return "FT_Purge";
-        case FtFunction::SetBaudRate: return "FT_SetBaudRate";
-        case FtFunction::SetBitMode: return "FT_SetBitMode";
-        case FtFunction::SetFlowControl: return "FT_SetFlowControl";
-        case FtFunction::SetLatencyTimer: return "FT_SetLatencyTimer";
-        case FtFunction::SetUSBParameters: return "FT_SetUSBParameters";
-        case FtFunction::SetDataCharacteristics: return "FT_SetDataCharacteristics";
-        case FtFunction::SetChars: return "FT_SetChars";
-        case FtFunction::SetTimeouts: return "FT_SetTimeouts";
+        case FtFunction::OpenEx:
+            return "FT_OpenEx";
+        case FtFunction::Close:
+            return "FT_Close";
+        case FtFunction::Read:
+            return "FT_Read";
+        case FtFunction::Write:
+            return "FT_Write";
+        case FtFunction::Purge:
+            return "FT_Purge";
+        case FtFunction::SetBaudRate:
+            return "FT_SetBaudRate";
+        case FtFunction::SetBitMode:
+            return "FT_SetBitMode";
+        case FtFunction::SetFlowControl:
+            return "FT_SetFlowControl";
+        case FtFunction::SetLatencyTimer:
+            return "FT_SetLatencyTimer";
+        case FtFunction::SetUSBParameters:
+            return "FT_SetUSBParameters";
+        case FtFunction::SetDataCharacteristics:
+            return "FT_SetDataCharacteristics";
+        case FtFunction::SetChars:
+            return "FT_SetChars";
+        case FtFunction::SetTimeouts:
+            return "FT_SetTimeouts";
     }
     return "FT_?";
 }
@@ -71,7 +84,8 @@ SimAdapter::Nanoseconds SimAdapter::byteTime(std::size_t count) const {
 
 FtStatus SimAdapter::OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) {
     const std::string wanted = description != nullptr ? description : "";
-    const FtStatus status = begin(FtFunction::OpenEx, nullptr, wanted + ", " + std::to_string(flags));
+    const FtStatus status =
+        begin(FtFunction::OpenEx, nullptr, wanted + ", " + std::to_string(flags));
     if (status != ft::kOk) {
         return status;
     }
@@ -115,7 +129,8 @@ FtStatus SimAdapter::Write(FtHandle handle, const void* buffer, std::uint32_t by
     if (openDescription_ == kSerialLinkDescription) {
         // The one-wire line returns every byte sent.
         std::vector<std::uint8_t> echo = frame;
-        echo.resize(frame.size() - std::min<std::size_t>(frame.size(), std::exchange(echoShortfall_, 0)));
+        echo.resize(frame.size() -
+                    std::min<std::size_t>(frame.size(), std::exchange(echoShortfall_, 0)));
         deliver(echo, txEnd, 1);
     }
     if (peer_ == nullptr) {
@@ -143,7 +158,8 @@ void SimAdapter::deliver(const std::vector<std::uint8_t>& bytes, Nanoseconds las
     // Bytes reach the host when the adapter's latency timer runs out after the last one came.
     const Nanoseconds readyAt = lastByteOnWire + std::chrono::milliseconds(latencyMs_);
     const std::size_t partCount = static_cast<std::size_t>(std::max(parts, 1));
-    const std::size_t partSize = std::max<std::size_t>((bytes.size() + partCount - 1) / partCount, 1);
+    const std::size_t partSize =
+        std::max<std::size_t>((bytes.size() + partCount - 1) / partCount, 1);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         rx_.push_back({bytes[i], readyAt, i > 0 && i % partSize == 0});
     }
@@ -209,7 +225,8 @@ FtStatus SimAdapter::SetBaudRate(FtHandle handle, std::uint32_t baudRate) {
 }
 
 FtStatus SimAdapter::SetBitMode(FtHandle handle, std::uint8_t mask, std::uint8_t mode) {
-    const FtStatus status = begin(FtFunction::SetBitMode, handle, hex(mask, 2) + ", " + hex(mode, 2));
+    const FtStatus status =
+        begin(FtFunction::SetBitMode, handle, hex(mask, 2) + ", " + hex(mode, 2));
     if (status == ft::kOk) {
         bitMask_ = mask;
     }
@@ -223,7 +240,8 @@ FtStatus SimAdapter::SetFlowControl(FtHandle handle, std::uint16_t flowControl, 
 }
 
 FtStatus SimAdapter::SetLatencyTimer(FtHandle handle, std::uint8_t milliseconds) {
-    const FtStatus status = begin(FtFunction::SetLatencyTimer, handle, std::to_string(milliseconds));
+    const FtStatus status =
+        begin(FtFunction::SetLatencyTimer, handle, std::to_string(milliseconds));
     if (status == ft::kOk) {
         latencyMs_ = milliseconds;
     }
@@ -243,8 +261,9 @@ FtStatus SimAdapter::SetDataCharacteristics(FtHandle handle, std::uint8_t wordLe
                      std::to_string(parity));
 }
 
-FtStatus SimAdapter::SetChars(FtHandle handle, std::uint8_t eventChar, std::uint8_t eventCharEnabled,
-                              std::uint8_t errorChar, std::uint8_t errorCharEnabled) {
+FtStatus SimAdapter::SetChars(FtHandle handle, std::uint8_t eventChar,
+                              std::uint8_t eventCharEnabled, std::uint8_t errorChar,
+                              std::uint8_t errorCharEnabled) {
     return begin(FtFunction::SetChars, handle,
                  std::to_string(eventChar) + ", " + std::to_string(eventCharEnabled) + ", " +
                      std::to_string(errorChar) + ", " + std::to_string(errorCharEnabled));
@@ -252,8 +271,9 @@ FtStatus SimAdapter::SetChars(FtHandle handle, std::uint8_t eventChar, std::uint
 
 FtStatus SimAdapter::SetTimeouts(FtHandle handle, std::uint32_t readTimeoutMs,
                                  std::uint32_t writeTimeoutMs) {
-    const FtStatus status = begin(FtFunction::SetTimeouts, handle,
-                                  std::to_string(readTimeoutMs) + ", " + std::to_string(writeTimeoutMs));
+    const FtStatus status =
+        begin(FtFunction::SetTimeouts, handle,
+              std::to_string(readTimeoutMs) + ", " + std::to_string(writeTimeoutMs));
     if (status == ft::kOk) {
         readTimeoutMs_ = readTimeoutMs;
     }

@@ -35,7 +35,7 @@ struct SimulatedHang {};
 
 // Sees every transfer at the driver boundary, in order (the bench's trace).
 class TransferObserver {
-public:
+  public:
     virtual ~TransferObserver() = default;
     virtual void onWrite(std::span<const std::uint8_t> bytes) = 0;
     virtual void onRead(std::span<const std::uint8_t> bytes) = 0;  // empty: the read timed out
@@ -44,7 +44,7 @@ public:
 
 // Faults of the adapter and the line itself, consulted per call.
 class LineFaults {
-public:
+  public:
     virtual ~LineFaults() = default;
     virtual bool purgeFails() = 0;
     virtual bool splitReplies() = 0;
@@ -58,7 +58,7 @@ public:
 // in real time. The clock also models the line: 10 bits per byte at the configured baud rate,
 // the latency timer before received bytes reach the host, and the peer's processing time.
 class SimAdapter : public FtDriver {
-public:
+  public:
     using Nanoseconds = std::chrono::nanoseconds;
 
     void attach(std::string description) { attached_.insert(std::move(description)); }
@@ -103,14 +103,14 @@ public:
     FtStatus SetLatencyTimer(FtHandle handle, std::uint8_t milliseconds) override;
     FtStatus SetUSBParameters(FtHandle handle, std::uint32_t inTransferSize,
                               std::uint32_t outTransferSize) override;
-    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength,
-                                    std::uint8_t stopBits, std::uint8_t parity) override;
+    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength, std::uint8_t stopBits,
+                                    std::uint8_t parity) override;
     FtStatus SetChars(FtHandle handle, std::uint8_t eventChar, std::uint8_t eventCharEnabled,
                       std::uint8_t errorChar, std::uint8_t errorCharEnabled) override;
     FtStatus SetTimeouts(FtHandle handle, std::uint32_t readTimeoutMs,
                          std::uint32_t writeTimeoutMs) override;
 
-private:
+  private:
     struct PendingByte {
         std::uint8_t value;
         Nanoseconds readyAt;  // when it reaches the host

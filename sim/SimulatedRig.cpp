@@ -18,13 +18,21 @@ SimulatedRig::SimulatedRig(const RigOptions& options, View& view, const Resource
     }
 }
 
-FrmStart::LoadResult SimulatedRig::start(const StartupFacts& facts) { return window_.Load(facts); }
+FrmStart::LoadResult SimulatedRig::start(const StartupFacts& facts) {
+    return window_.Load(facts);
+}
 
 void SimulatedRig::press(ButtonIndex button) {
     switch (button) {
-        case kFindDeviceButton: faults_.beginPress(FaultScope::Find); break;
-        case kFlashDeviceButton: faults_.beginPress(FaultScope::Flash); break;
-        default: faults_.beginPress(FaultScope::Always); break;
+        case kFindDeviceButton:
+            faults_.beginPress(FaultScope::Find);
+            break;
+        case kFlashDeviceButton:
+            faults_.beginPress(FaultScope::Flash);
+            break;
+        default:
+            faults_.beginPress(FaultScope::Always);
+            break;
     }
     window_.ButtonClick(static_cast<std::int16_t>(button));
     faults_.endPress();

@@ -27,7 +27,7 @@ struct RigOptions {
 // The updater's own code (start-up, click handler, routines, link) over the simulated adapter
 // and device: what the bench, the window bench and the end-to-end tests run.
 class SimulatedRig {
-public:
+  public:
     SimulatedRig(const RigOptions& options, View& view, const ResourceStore& store);
 
     FrmStart::LoadResult start(const StartupFacts& facts = {});
@@ -40,7 +40,7 @@ public:
     FaultPlan& faults() { return faults_; }
     LinkState& state() { return state_; }
 
-private:
+  private:
     LinkState state_;
     FaultPlan faults_;
     SimAdapter adapter_;

@@ -14,26 +14,26 @@ using testing::RecordingView;
 
 // Stand-ins for identification and flashing that do what the test tells them.
 class StandInOperations : public DeviceOperations {
-public:
+  public:
     std::function<void()> check;
     std::function<void()> flash;
     int checks = 0;
     int flashes = 0;
     void CheckDevice() override {
         ++checks;
-        if (check) check();
+        if (check)
+            check();
     }
     void FlashDevice() override {
         ++flashes;
-        if (flash) flash();
+        if (flash)
+            flash();
     }
 };
 
 class FrmStartTest : public ::testing::Test {
-protected:
-    void attach() {
-        adapter.attach("Halvenmark Serial Link");
-    }
+  protected:
+    void attach() { adapter.attach("Halvenmark Serial Link"); }
     FrmStart::LoadResult load(StartupFacts facts = {}) {
         facts.executableName = "halvenmark-updater";
         return window.Load(facts);
@@ -68,8 +68,9 @@ TEST_F(FrmStartTest, StartsAtTheStartScreenWithTheCaption) {
     attach();
     EXPECT_EQ(load(), FrmStart::LoadResult::ShowWindow);
     expectStartScreen();
-    EXPECT_EQ(view.caption, "Halvenmark\u00AE Firmware Updater v" + std::to_string(HALVENMARK_VERSION_MAJOR) +
-                                "." + std::to_string(HALVENMARK_VERSION_MINOR));
+    EXPECT_EQ(view.caption, "Halvenmark\u00AE Firmware Updater v" +
+                                std::to_string(HALVENMARK_VERSION_MAJOR) + "." +
+                                std::to_string(HALVENMARK_VERSION_MINOR));
     EXPECT_TRUE(view.messages.empty());
 }
 
@@ -81,9 +82,9 @@ TEST_F(FrmStartTest, CaptionWritesVersionsWithoutLeadingZeros) {
 TEST_F(FrmStartTest, NoAdapterEndsTheProgramWithHardwareNotPresent) {
     EXPECT_EQ(load(), FrmStart::LoadResult::EndProgram);
     ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0],
-              (testing::ShownMessage{std::string(text::kAdapterNotFound), std::string(text::kHardwareNotPresent),
-                                     MessageStyle::OkOnly}));
+    EXPECT_EQ(view.messages[0], (testing::ShownMessage{std::string(text::kAdapterNotFound),
+                                                       std::string(text::kHardwareNotPresent),
+                                                       MessageStyle::OkOnly}));
     EXPECT_TRUE(window.isUnloaded());
 }
 
@@ -201,7 +202,8 @@ TEST_F(FrmStartTest, UnloadClosesTheAdapterOnce) {
     adapter.clearCalls();
     window.Unload();
     window.Unload();
-    EXPECT_EQ(adapter.calls(), (std::vector<std::string>{"FT_SetBitMode(0x44, 0x20)", "FT_Close()"}));
+    EXPECT_EQ(adapter.calls(),
+              (std::vector<std::string>{"FT_SetBitMode(0x44, 0x20)", "FT_Close()"}));
 }
 
 TEST_F(FrmStartTest, UnknownIndexDoesNothing) {

@@ -43,36 +43,44 @@ TEST(BenchTest, DefaultRunFindsAndFlashesTheDefaultDevice) {
 TEST(BenchTest, NoAdapterEndsAtStartUp) {
     const BenchRun run = bench({"--adapter", "none", "find"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out,
-              "status: Put device in programming mode and click button below\n"
-              "message: Hardware Not Present | Serial Link, HMU, or Telemetry Station not found!\n");
+    EXPECT_EQ(
+        run.out,
+        "status: Put device in programming mode and click button below\n"
+        "message: Hardware Not Present | Serial Link, HMU, or Telemetry Station not found!\n");
 }
 
 TEST(BenchTest, ActionsWhoseButtonIsHiddenAreSkipped) {
     const BenchRun run = bench({"--device", "0x0F", "find", "flash", "ok", "find", "abort"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.out, HasSubstr("message: Device not supported! | Device not currently supported for upgrading!\n"
-                                   "status: Put device in programming mode and click button below\n"
-                                   "skipped: flash\nskipped: ok\n"));
+    EXPECT_THAT(
+        run.out,
+        HasSubstr("message: Device not supported! | Device not currently supported for upgrading!\n"
+                  "status: Put device in programming mode and click button below\n"
+                  "skipped: flash\nskipped: ok\n"));
     EXPECT_THAT(run.out, HasSubstr("skipped: abort\n"));
 }
 
 TEST(BenchTest, TraceShowsEveryTransfer) {
     const BenchRun run = bench({"--trace", "--device", "0x01", "find"});
-    EXPECT_THAT(run.out, HasSubstr("purge\nstatus: Checking Device...\ntx: 56 4E 52\nrx: 56 4E 52\ntx: 52 4D 10 00\n"));
+    EXPECT_THAT(
+        run.out,
+        HasSubstr(
+            "purge\nstatus: Checking Device...\ntx: 56 4E 52\nrx: 56 4E 52\ntx: 52 4D 10 00\n"));
     EXPECT_THAT(run.out, HasSubstr("rx: (none)\n"));  // the pauses at start-up
 }
 
 TEST(BenchTest, MemoryListsTheWrittenRunsAndAHash) {
     const BenchRun run = bench({"--memory", "--device", "0x30"});
-    EXPECT_THAT(run.out, HasSubstr("progress: 28656/28672\nwritten: 0x0800-0x3FFF\nmemory-sha256: "));
+    EXPECT_THAT(run.out,
+                HasSubstr("progress: 28656/28672\nwritten: 0x0800-0x3FFF\nmemory-sha256: "));
     EXPECT_EQ(run.out.substr(run.out.rfind(' ') + 1).size(), 65u);  // 64 hex digits and a newline
 }
 
 TEST(BenchTest, TimingLineHasTheFourFigures) {
     const BenchRun run = bench({"--timing", "--device", "0x01"});
-    EXPECT_THAT(run.out, ::testing::ContainsRegex("timing: exchanges=[0-9]+ wire=[0-9]+\\.[0-9]{3}s "
-                                                  "modeled=[0-9]+\\.[0-9]{3}s host=[0-9]+\\.[0-9]{4}s\n"));
+    EXPECT_THAT(run.out,
+                ::testing::ContainsRegex("timing: exchanges=[0-9]+ wire=[0-9]+\\.[0-9]{3}s "
+                                         "modeled=[0-9]+\\.[0-9]{3}s host=[0-9]+\\.[0-9]{4}s\n"));
 }
 
 TEST(BenchTest, FaultScopedToFindActsOnlyDuringTheFirstFind) {
@@ -82,14 +90,15 @@ TEST(BenchTest, FaultScopedToFindActsOnlyDuringTheFirstFind) {
 }
 
 TEST(BenchTest, UsageErrorsExitWithTwoAndAReason) {
-    for (const auto& args : std::vector<std::vector<std::string>>{{"--device"},
-                                                                  {"--device", "0x100"},
-                                                                  {"--adapter", "usb"},
-                                                                  {"--fault", "drop=2"},
-                                                                  {"--fault", "ex-reply=EXX"},
-                                                                  {"--fault", "refuse-writes=3@later"},
-                                                                  {"jump"},
-                                                                  {"campaign", "--runs", "x"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--device"},
+                                               {"--device", "0x100"},
+                                               {"--adapter", "usb"},
+                                               {"--fault", "drop=2"},
+                                               {"--fault", "ex-reply=EXX"},
+                                               {"--fault", "refuse-writes=3@later"},
+                                               {"jump"},
+                                               {"campaign", "--runs", "x"}}) {
         const BenchRun run = bench(args);
         EXPECT_EQ(run.exitCode, 2) << args[0];
         EXPECT_FALSE(run.err.empty()) << args[0];
@@ -99,8 +108,9 @@ TEST(BenchTest, UsageErrorsExitWithTwoAndAReason) {
 TEST(BenchTest, ACampaignFindsNoDefect) {
     const BenchRun run = bench({"campaign", "--runs", "150", "--seed", "3"});
     EXPECT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_THAT(run.out, ::testing::ContainsRegex("campaign: 150 runs, [0-9]+ complete, [0-9]+ failed, "
-                                                  "0 false successes, 0 silent failures, 0 hangs\n$"));
+    EXPECT_THAT(run.out,
+                ::testing::ContainsRegex("campaign: 150 runs, [0-9]+ complete, [0-9]+ failed, "
+                                         "0 false successes, 0 silent failures, 0 hangs\n$"));
 }
 
 }  // namespace

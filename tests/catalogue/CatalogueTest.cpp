@@ -34,15 +34,16 @@ TEST_P(CatalogueLookupTest, ClearsBit6ForTheRowButNotForTheCategory) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, CatalogueLookupTest,
-    ::testing::Values(LookupCase{0x43, "6 channel Kestrel-A v4 receiver", text::kReceiverCategory, false},
-                      LookupCase{0x60, "Tandem A Expander", text::kReceiverCategory, false},
-                      LookupCase{0x20, "Tandem A Expander", text::kExpanderCategory, true},
-                      LookupCase{0x50, "Satellite receiver", text::kReceiverCategory, false},
-                      LookupCase{0x10, "Satellite receiver", text::kSatelliteCategory, false},
-                      LookupCase{0xC9, "Graupner XD6 transmitter", text::kTransmitterCategory, false},
-                      LookupCase{0x8A, nullptr, text::kTransmitterCategory, false},
-                      LookupCase{0x0F, nullptr, text::kReceiverCategory, false},
-                      LookupCase{0x30, "Tandem A V2 Expander", text::kExpanderCategory, false}));
+    ::testing::Values(
+        LookupCase{0x43, "6 channel Kestrel-A v4 receiver", text::kReceiverCategory, false},
+        LookupCase{0x60, "Tandem A Expander", text::kReceiverCategory, false},
+        LookupCase{0x20, "Tandem A Expander", text::kExpanderCategory, true},
+        LookupCase{0x50, "Satellite receiver", text::kReceiverCategory, false},
+        LookupCase{0x10, "Satellite receiver", text::kSatelliteCategory, false},
+        LookupCase{0xC9, "Graupner XD6 transmitter", text::kTransmitterCategory, false},
+        LookupCase{0x8A, nullptr, text::kTransmitterCategory, false},
+        LookupCase{0x0F, nullptr, text::kReceiverCategory, false},
+        LookupCase{0x30, "Tandem A V2 Expander", text::kExpanderCategory, false}));
 
 TEST(CatalogueTest, TandemAV2HasItsOwnImageAndNoMemoryEndRead) {
     const DeviceTypeEntry* row = catalogue::lookup(0x30);
@@ -59,15 +60,18 @@ TEST(CatalogueTest, MemoryEndFlagIsSetForExactlyTheListedKeys) {
         EXPECT_TRUE(keys.insert(row.key).second) << "duplicate key " << int{row.key};
         EXPECT_EQ(row.key & 0x40, 0);
         EXPECT_TRUE(row.imageSize == 4096 || row.imageSize == 8192);
-        if (row.versionAtMemoryEnd) flagged.insert(row.key);
+        if (row.versionAtMemoryEnd)
+            flagged.insert(row.key);
     }
-    EXPECT_EQ(flagged, (std::set<std::uint8_t>{0x03, 0x04, 0x0C, 0x0D, 0x0E, 0x11, 0x20, 0x21, 0x22}));
+    EXPECT_EQ(flagged,
+              (std::set<std::uint8_t>{0x03, 0x04, 0x0C, 0x0D, 0x0E, 0x11, 0x20, 0x21, 0x22}));
     EXPECT_EQ(keys.size(), 32u);
 }
 
 TEST(VersionCodesTest, VersionTexts) {
-    const std::pair<int, const char*> cases[] = {{0x10, "1.0"}, {0x23, "2.3"}, {0x1A, "1.10"}, {0x99, "9.9"},
-                                                 {0x9A, "?.?"}, {0x9F, "?.?"}, {0x0F, "?.?"}, {0x00, "?.?"}};
+    const std::pair<int, const char*> cases[] = {{0x10, "1.0"}, {0x23, "2.3"}, {0x1A, "1.10"},
+                                                 {0x99, "9.9"}, {0x9A, "?.?"}, {0x9F, "?.?"},
+                                                 {0x0F, "?.?"}, {0x00, "?.?"}};
     for (const auto& [code, shown] : cases) {
         EXPECT_EQ(versionText(code), shown) << code;
     }

@@ -53,23 +53,30 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ExitCase{"WakeAnsweredWrongly", withFault(device(0x01), "wake-reply=VNr"), text::kNoDevice,
                  text::kCheckDeviceTitle, -1},
-        ExitCase{"NoDeviceAnswers", configured(0x01, [](auto& o) { o.deviceAttached = false; }), text::kNoDevice,
-                 text::kCheckDeviceTitle, -1},
-        ExitCase{"IdentityHeaderWrong", withFault(device(0x01), "bad-header-reads=1"), text::kReadingError,
-                 text::kReadErrorTitle, -1},
-        ExitCase{"MemoryEndReadSilent", withFault(device(0x03), "silent-after=2"), text::kReadingError,
-                 text::kReadErrorTitle, -1},
+        ExitCase{"NoDeviceAnswers", configured(0x01, [](auto& o) { o.deviceAttached = false; }),
+                 text::kNoDevice, text::kCheckDeviceTitle, -1},
+        ExitCase{"IdentityHeaderWrong", withFault(device(0x01), "bad-header-reads=1"),
+                 text::kReadingError, text::kReadErrorTitle, -1},
+        ExitCase{"MemoryEndReadSilent", withFault(device(0x03), "silent-after=2"),
+                 text::kReadingError, text::kReadErrorTitle, -1},
         ExitCase{"InfoFrameSilent", withFault(device(0x01), "silent-after=2"), text::kReadingError,
                  text::kReadErrorTitle, -1},
         ExitCase{"RfFirmwareTooOld", configured(0x01, [](auto& o) { o.device.rfSecond = 0x19; }),
                  text::kRfFirmwareNeeded, text::kRfFirmwareTitle, -1},
-        ExitCase{"RfPairMixedUp", configured(0x01, [](auto& o) { o.device.rfFirst = 0x1F; o.device.rfSecond = 0x09; }),
+        ExitCase{"RfPairMixedUp",
+                 configured(0x01,
+                            [](auto& o) {
+                                o.device.rfFirst = 0x1F;
+                                o.device.rfSecond = 0x09;
+                            }),
                  text::kRfFirmwareNeeded, text::kRfFirmwareTitle, -1},
         ExitCase{"NoCatalogueRow", device(0x0F), text::kNotSupported, text::kNotSupportedTitle, -1},
-        ExitCase{"NoRowForTransmitterCode", device(0x8A), text::kNotSupported, text::kNotSupportedTitle, -1},
-        ExitCase{"ImageNotCarried", device(0x21), text::kNotSupported, text::kNotSupportedTitle, -1},
-        ExitCase{"NoFlashableCpu", configured(0x0F, [](auto& o) { o.device.cpu = 13; }), text::kNoFlashableCpu,
-                 text::kCpuErrorTitle, 0}),
+        ExitCase{"NoRowForTransmitterCode", device(0x8A), text::kNotSupported,
+                 text::kNotSupportedTitle, -1},
+        ExitCase{"ImageNotCarried", device(0x21), text::kNotSupported, text::kNotSupportedTitle,
+                 -1},
+        ExitCase{"NoFlashableCpu", configured(0x0F, [](auto& o) { o.device.cpu = 13; }),
+                 text::kNoFlashableCpu, text::kCpuErrorTitle, 0}),
     [](const auto& info) { return info.param.name; });
 
 TEST(IdentificationTest, CpuThirteenLeavesCheckingDeviceAndFindDeviceUsable) {
@@ -145,16 +152,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StatusCase{"Receiver", 0x0C, 0x23, 0x00, 0x0E, "Receiver: v2.3  -  Upgrading to: v2.6",
                    "6 channel Kestrel-A II receiver"},
-        StatusCase{"Satellite", 0x10, 0x21, 0x00, 0x0E, "Satellite Receiver: v2.1  -  Upgrading to: v2.4",
-                   "Satellite receiver"},
-        StatusCase{"MemoryEndVersionWins", 0x03, 0x23, 0x25, 0x0E, "Receiver: v2.5  -  Upgrading to: v2.8",
-                   "6 channel Kestrel-A v4 receiver"},
+        StatusCase{"Satellite", 0x10, 0x21, 0x00, 0x0E,
+                   "Satellite Receiver: v2.1  -  Upgrading to: v2.4", "Satellite receiver"},
+        StatusCase{"MemoryEndVersionWins", 0x03, 0x23, 0x25, 0x0E,
+                   "Receiver: v2.5  -  Upgrading to: v2.8", "6 channel Kestrel-A v4 receiver"},
         StatusCase{"MemoryEndZeroAndCheckKeepsIdentityVersion", 0x03, 0x23, 0x00, 0x0E,
                    "Receiver: v2.3  -  Upgrading to: v2.8", "6 channel Kestrel-A v4 receiver"},
         StatusCase{"MemoryEndZeroWithoutCheckIsUnknown", 0x03, 0x23, 0x00, 0xFF,
                    "Receiver: v?.?  -  Upgrading to: v2.8", "6 channel Kestrel-A v4 receiver"},
-        StatusCase{"TransmitterWithBit6", 0xC9, 0x1A, 0x00, 0x0E, "Transmitter: v1.10  -  Upgrading to: v2.9",
-                   "Graupner XD6 transmitter"}),
+        StatusCase{"TransmitterWithBit6", 0xC9, 0x1A, 0x00, 0x0E,
+                   "Transmitter: v1.10  -  Upgrading to: v2.9", "Graupner XD6 transmitter"}),
     [](const auto& info) { return info.param.name; });
 
 TEST(IdentificationTest, CpuCodeDecidesWhereTheImageVersionIsRead) {

@@ -30,7 +30,8 @@ TEST(ImageStoreTest, DecodesASmallFixtureWorkedOutByHand) {
 TEST(ImageStoreTest, TheRunningValueIsNeverReduced) {
     // Sums of FF push the running value past 255; only its low byte is used.
     std::vector<std::uint8_t> raw;
-    for (int i = 0; i < 4; ++i) raw.insert(raw.end(), {0x00, 0xFF, 0xFF, 0x01});
+    for (int i = 0; i < 4; ++i)
+        raw.insert(raw.end(), {0x00, 0xFF, 0xFF, 0x01});
     const auto image = codec::decode(raw, 4);
     // Keys: C3, C3+FF=1C2 -> C2, C1, C0; sums FF each: 00 ^ key ^ FF.
     EXPECT_THAT(image, ::testing::ElementsAre(0xC3 ^ 0xFF, 0xC2 ^ 0xFF, 0xC1 ^ 0xFF, 0xC0 ^ 0xFF));
@@ -52,7 +53,8 @@ TEST(ImageStoreTest, MissingOrShortResourceFailsAndLeavesTheImageAlone) {
 
 TEST(ImageStoreTest, ImageSizeDecidesHowMuchIsDecoded) {
     const resources::EmbeddedStore store;
-    const std::pair<std::int16_t, std::int32_t> cases[] = {{102, 4096}, {108, 4096}, {300, 8192}, {107, 8192}};
+    const std::pair<std::int16_t, std::int32_t> cases[] = {
+        {102, 4096}, {108, 4096}, {300, 8192}, {107, 8192}};
     for (const auto& [id, size] : cases) {
         LinkState state;
         state.FirmwareResId = id;
@@ -99,22 +101,27 @@ TEST(ImageStoreTest, TheStoreHoldsExactlyTheListedResources) {
             EXPECT_EQ(bmp[30], 0);
         }
     }
-    std::map<int, std::size_t> expected{{1, 656}, {2, 960}, {107, 65536}, {108, 65536}, {300, 65536}, {400, 65536}};
-    for (int id : {100, 101, 102, 103, 104, 105, 106, 200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 212}) {
+    std::map<int, std::size_t> expected{{1, 656},     {2, 960},     {107, 65536},
+                                        {108, 65536}, {300, 65536}, {400, 65536}};
+    for (int id : {100, 101, 102, 103, 104, 105, 106, 200, 201, 202, 203, 204, 205, 206, 207, 208,
+                   209, 212}) {
         expected[id] = 32768;
     }
     EXPECT_EQ(jpg, expected);
     std::set<int> expectedPictures{100, 101, 102, 103, 104, 105, 300};
-    for (int id = 201; id <= 212; ++id) expectedPictures.insert(id);
+    for (int id = 201; id <= 212; ++id)
+        expectedPictures.insert(id);
     EXPECT_EQ(pictures, expectedPictures);
 }
 
 TEST(ImageCodecTest, EncodeThenDecodeGivesBackEveryStoredImage) {
     for (const auto& resource : resources::embeddedResources()) {
-        if (resource.type != ResourceType::Jpg || resource.size < 32768) continue;
+        if (resource.type != ResourceType::Jpg || resource.size < 32768)
+            continue;
         const std::span<const std::uint8_t> stored(resource.data, resource.size);
         const auto image = codec::decode(stored, resource.size / codec::kStoredBytesPerByte);
-        const auto encoded = codec::encode(image, static_cast<std::uint32_t>(resource.id) * 7919u, resource.size);
+        const auto encoded =
+            codec::encode(image, static_cast<std::uint32_t>(resource.id) * 7919u, resource.size);
         EXPECT_EQ(encoded.size(), resource.size);
         EXPECT_EQ(codec::decode(encoded, image.size()), image) << resource.id;
     }

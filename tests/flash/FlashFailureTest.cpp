@@ -17,15 +17,18 @@ using testing::withFault;
 
 // Passes frames to the device, but lets a test answer one chosen frame itself.
 class InterceptingPeer : public sim::SerialPeer {
-public:
-    InterceptingPeer(sim::SerialPeer& device, std::function<std::optional<sim::PeerReply>(std::span<const std::uint8_t>)> hook)
+  public:
+    InterceptingPeer(
+        sim::SerialPeer& device,
+        std::function<std::optional<sim::PeerReply>(std::span<const std::uint8_t>)> hook)
         : device_(device), hook_(std::move(hook)) {}
     sim::PeerReply onFrame(std::span<const std::uint8_t> frame) override {
-        if (auto reply = hook_(frame)) return *reply;
+        if (auto reply = hook_(frame))
+            return *reply;
         return device_.onFrame(frame);
     }
 
-private:
+  private:
     sim::SerialPeer& device_;
     std::function<std::optional<sim::PeerReply>(std::span<const std::uint8_t>)> hook_;
 };
@@ -75,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                     text::kCheckConnection, text::kCommunicationFailureTitle},
         FailureCase{"ProbeReadBackWrong", withFault(testing::device(0x01), "corrupt-reads=1@flash"),
                     text::kCannotBeFlashed, text::kWriteFailureTitle},
-        FailureCase{"ProbeChecksumWrong", withFault(testing::device(0x80), "bad-checksum-reads=1@flash"),
+        FailureCase{"ProbeChecksumWrong",
+                    withFault(testing::device(0x80), "bad-checksum-reads=1@flash"),
                     text::kCannotBeFlashed, text::kWriteFailureTitle},
         FailureCase{"AuxImageNotWritten", withFault(testing::device(0x01), "silent-after=3@flash"),
                     text::kWriteErrorCannotFlash, text::kWriteFailureTitle},
@@ -83,27 +87,34 @@ INSTANTIATE_TEST_SUITE_P(
                     text::kCommunicationError, text::kWriteFailureTitle},
         FailureCase{"Kestrel105ExRefused", testing::device(0x09), text::kCommunicationError,
                     text::kWriteFailureTitle,
-                    [count = std::make_shared<int>(0)](std::span<const std::uint8_t> frame) -> std::optional<sim::PeerReply> {
-                        if (isFrame(frame, {'E', 'X'}) && ++*count == 2) return sim::PeerReply{{'X', 'X'}};
+                    [count = std::make_shared<int>(0)](std::span<const std::uint8_t> frame)
+                        -> std::optional<sim::PeerReply> {
+                        if (isFrame(frame, {'E', 'X'}) && ++*count == 2)
+                            return sim::PeerReply{{'X', 'X'}};
                         return std::nullopt;
                     }},
-        FailureCase{"Kestrel105PreservedReadCorrupted", testing::device(0x0B), text::kCommunicationError,
-                    text::kWriteFailureTitle,
+        FailureCase{"Kestrel105PreservedReadCorrupted", testing::device(0x0B),
+                    text::kCommunicationError, text::kWriteFailureTitle,
                     [](std::span<const std::uint8_t> frame) -> std::optional<sim::PeerReply> {
-                        if (!isFrame(frame, {'R', 'M', 0x18, 0x00})) return std::nullopt;
+                        if (!isFrame(frame, {'R', 'M', 0x18, 0x00}))
+                            return std::nullopt;
                         return sim::PeerReply{{'R', 'M', 1, 2, 3, 4, 5, 6, 7, 8, 0x00, 0}};
                     }},
-        FailureCase{"Kestrel105AreaRefused", withFault(testing::device(0x0A), "silent-after=250@flash"),
+        FailureCase{"Kestrel105AreaRefused",
+                    withFault(testing::device(0x0A), "silent-after=250@flash"),
                     text::kWriteErrorCorrupted, text::kWriteFailureTitle},
         FailureCase{"ExpanderAddressedExRefused", withFault(oldExpander(), "ex-reply=XX@flash"),
                     text::kCommunicationError, text::kUpdateFailureTitle},
         FailureCase{"BlockWriteRefused", withFault(testing::device(0x0C), "refuse-writes=50@flash"),
                     text::kWriteErrorCorrupted, text::kWriteFailureTitle},
-        FailureCase{"BlockVerifyMismatch", withFault(testing::device(0x0C), "corrupt-reads=50@flash"),
+        FailureCase{"BlockVerifyMismatch",
+                    withFault(testing::device(0x0C), "corrupt-reads=50@flash"),
                     text::kVerifyErrorCorrupted, text::kReadFailureTitle},
-        FailureCase{"BlockVerifyLinkFailure", withFault(testing::device(0x11), "bad-header-reads=50@flash"),
+        FailureCase{"BlockVerifyLinkFailure",
+                    withFault(testing::device(0x11), "bad-header-reads=50@flash"),
                     text::kCommunicationError, text::kUpdateFailureTitle},
-        FailureCase{"BlockWriteLinkFailure", withFault(testing::device(0x30), "silent-after=10@flash"),
+        FailureCase{"BlockWriteLinkFailure",
+                    withFault(testing::device(0x30), "silent-after=10@flash"),
                     text::kCommunicationError, text::kUpdateFailureTitle},
         FailureCase{"StoredByteWrong", withFault(testing::device(0x0C), "store-flip=1@flash"),
                     text::kVerifyErrorCorrupted, text::kReadFailureTitle}),
@@ -122,10 +133,13 @@ TEST(FlashFailureDetailTest, Kestrel105MiddleAreaIsNotWrittenAfterARefusedEx) {
     Rig rig(testing::device(0x09));
     ASSERT_TRUE(rig.find());
     int exFrames = 0;
-    InterceptingPeer peer(rig.rig.device(), [&](std::span<const std::uint8_t> frame) -> std::optional<sim::PeerReply> {
-        if (isFrame(frame, {'E', 'X'}) && ++exFrames == 2) return sim::PeerReply{{'e', 'x'}};
-        return std::nullopt;
-    });
+    InterceptingPeer peer(
+        rig.rig.device(),
+        [&](std::span<const std::uint8_t> frame) -> std::optional<sim::PeerReply> {
+            if (isFrame(frame, {'E', 'X'}) && ++exFrames == 2)
+                return sim::PeerReply{{'e', 'x'}};
+            return std::nullopt;
+        });
     rig.rig.adapter().setPeer(&peer);
     rig.flash();
     EXPECT_TRUE(rig.rig.device().wasWritten(0x0020));
@@ -147,8 +161,10 @@ TEST(FlashFailureDetailTest, FailedImageLoadStopsWithoutAMessage) {
 
 TEST(TransferAuxImageTest, VerifyMismatchIsAWriteErrorNotACommunicationError) {
     testing::ScriptedLink rig;
-    for (int i = 0; i < 82; ++i) rig.peer.queue(std::vector<std::uint8_t>{'W', 'M', 1});
-    for (int i = 0; i < 50; ++i) rig.peer.queue(testing::bytesOf("RMxxxxxxxxcx"));
+    for (int i = 0; i < 82; ++i)
+        rig.peer.queue(std::vector<std::uint8_t>{'W', 'M', 1});
+    for (int i = 0; i < 50; ++i)
+        rig.peer.queue(testing::bytesOf("RMxxxxxxxxcx"));
     TransferAuxImage(rig.session, routes::kAuxA);
     EXPECT_EQ(rig.state.OperationFailed, -1);
     ASSERT_EQ(rig.view.messages.size(), 1u);

@@ -22,7 +22,8 @@ TEST(D2xxDriverTest, OpensAndExchangesThroughTheLoadedLibrary) {
     DynamicLibrary controls(HALVENMARK_D2XX_STANDIN);
     ASSERT_TRUE(controls.isLoaded());
     auto attach = reinterpret_cast<void (*)(const char*)>(controls.symbol("StandIn_Attach"));
-    auto queueReply = reinterpret_cast<void (*)(const char*)>(controls.symbol("StandIn_QueueReply"));
+    auto queueReply =
+        reinterpret_cast<void (*)(const char*)>(controls.symbol("StandIn_QueueReply"));
     auto callCount = reinterpret_cast<std::uint32_t (*)()>(controls.symbol("StandIn_CallCount"));
     ASSERT_TRUE(attach && queueReply && callCount);
     attach("Halvenmark Telemetry Station");

@@ -7,4 +7,6 @@
 #define STANDIN_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
-STANDIN_EXPORT std::uint32_t FT_OpenEx(void*, std::uint32_t, void**) { return 2; }
+STANDIN_EXPORT std::uint32_t FT_OpenEx(void*, std::uint32_t, void**) {
+    return 2;
+}

@@ -30,26 +30,37 @@ StandIn& standIn() {
     return instance;
 }
 
-halvenmark::sim::SimAdapter& sim() { return standIn().adapter; }
+halvenmark::sim::SimAdapter& sim() {
+    return standIn().adapter;
+}
 
 }  // namespace
 
-STANDIN_EXPORT void StandIn_Attach(const char* description) { sim().attach(description); }
+STANDIN_EXPORT void StandIn_Attach(const char* description) {
+    sim().attach(description);
+}
 
-STANDIN_EXPORT void StandIn_QueueReply(const char* reply) { standIn().peer.queue(std::string_view(reply)); }
+STANDIN_EXPORT void StandIn_QueueReply(const char* reply) {
+    standIn().peer.queue(std::string_view(reply));
+}
 
 STANDIN_EXPORT std::uint32_t StandIn_CallCount() {
     return static_cast<std::uint32_t>(sim().calls().size());
 }
 
-STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_OpenEx(void* arg, std::uint32_t flags, Handle* handle) {
+STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_OpenEx(void* arg, std::uint32_t flags,
+                                                     Handle* handle) {
     return sim().OpenEx(static_cast<const char*>(arg), flags, handle);
 }
-STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_Close(Handle h) { return sim().Close(h); }
-STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_Read(Handle h, void* b, std::uint32_t n, std::uint32_t* r) {
+STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_Close(Handle h) {
+    return sim().Close(h);
+}
+STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_Read(Handle h, void* b, std::uint32_t n,
+                                                   std::uint32_t* r) {
     return sim().Read(h, b, n, r);
 }
-STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_Write(Handle h, void* b, std::uint32_t n, std::uint32_t* w) {
+STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_Write(Handle h, void* b, std::uint32_t n,
+                                                    std::uint32_t* w) {
     return sim().Write(h, b, n, w);
 }
 STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_Purge(Handle h, std::uint32_t mask) {
@@ -58,7 +69,8 @@ STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_Purge(Handle h, std::uint32_t mask
 STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetBaudRate(Handle h, std::uint32_t baud) {
     return sim().SetBaudRate(h, baud);
 }
-STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetBitMode(Handle h, std::uint8_t mask, std::uint8_t mode) {
+STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetBitMode(Handle h, std::uint8_t mask,
+                                                         std::uint8_t mode) {
     return sim().SetBitMode(h, mask, mode);
 }
 STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetFlowControl(Handle h, std::uint16_t flow,
@@ -68,17 +80,20 @@ STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetFlowControl(Handle h, std::uint
 STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetLatencyTimer(Handle h, std::uint8_t ms) {
     return sim().SetLatencyTimer(h, ms);
 }
-STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetUSBParameters(Handle h, std::uint32_t in, std::uint32_t out) {
+STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetUSBParameters(Handle h, std::uint32_t in,
+                                                               std::uint32_t out) {
     return sim().SetUSBParameters(h, in, out);
 }
 STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetDataCharacteristics(Handle h, std::uint8_t bits,
-                                                                     std::uint8_t stop, std::uint8_t parity) {
+                                                                     std::uint8_t stop,
+                                                                     std::uint8_t parity) {
     return sim().SetDataCharacteristics(h, bits, stop, parity);
 }
 STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetChars(Handle h, std::uint8_t ev, std::uint8_t evOn,
                                                        std::uint8_t er, std::uint8_t erOn) {
     return sim().SetChars(h, ev, evOn, er, erOn);
 }
-STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetTimeouts(Handle h, std::uint32_t readMs, std::uint32_t writeMs) {
+STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetTimeouts(Handle h, std::uint32_t readMs,
+                                                          std::uint32_t writeMs) {
     return sim().SetTimeouts(h, readMs, writeMs);
 }

@@ -20,7 +20,7 @@ const std::string kTelemetryName = "Halvenmark Telemetry Station";
 const std::string kSerialLinkName = "Halvenmark Serial Link";
 
 class LinkTest : public ::testing::Test {
-protected:
+  protected:
     void attach(const std::vector<std::string>& adapters) {
         for (const auto& adapter : adapters) {
             driver.attach(adapter);
@@ -40,10 +40,14 @@ protected:
 
 std::vector<std::string> configurationCalls(std::vector<std::string> start) {
     const std::vector<std::string> shared = {
-        "FT_SetLatencyTimer(2)",         "FT_SetUSBParameters(1024, 0)",
-        "FT_SetDataCharacteristics(8, 0, 0)", "FT_SetChars(0, 0, 0, 0)",
-        "FT_SetTimeouts(100, 0)",        "FT_Read(10)",
-        "FT_SetBitMode(0x40, 0x20)",     "FT_SetTimeouts(250, 0)",
+        "FT_SetLatencyTimer(2)",
+        "FT_SetUSBParameters(1024, 0)",
+        "FT_SetDataCharacteristics(8, 0, 0)",
+        "FT_SetChars(0, 0, 0, 0)",
+        "FT_SetTimeouts(100, 0)",
+        "FT_Read(10)",
+        "FT_SetBitMode(0x40, 0x20)",
+        "FT_SetTimeouts(250, 0)",
         "FT_Read(20)",
     };
     start.insert(start.end(), shared.begin(), shared.end());
@@ -75,21 +79,24 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"AllThree",
                  {kSerialLinkName, kTelemetryName, kProgrammerName},
                  kDeviceProgrammer,
-                 configurationCalls({"FT_OpenEx(" + kProgrammerName + ", 2)", "FT_SetBitMode(0x44, 0x20)",
-                                     "FT_SetBaudRate(111111)", "FT_SetFlowControl(0x0100, 0, 0)"})},
-        OpenCase{"TelemetryAndSerialLink",
-                 {kSerialLinkName, kTelemetryName},
-                 kTelemetryStation,
                  configurationCalls({"FT_OpenEx(" + kProgrammerName + ", 2)",
-                                     "FT_OpenEx(" + kTelemetryName + ", 2)", "FT_SetBitMode(0x44, 0x20)",
-                                     "FT_SetBaudRate(111111)", "FT_SetFlowControl(0x0100, 0, 0)"})},
-        OpenCase{"SerialLinkAloneGetsNoInitialPinHigh",
-                 {kSerialLinkName},
-                 kSerialLink,
-                 configurationCalls({"FT_OpenEx(" + kProgrammerName + ", 2)",
-                                     "FT_OpenEx(" + kTelemetryName + ", 2)",
-                                     "FT_OpenEx(" + kSerialLinkName + ", 2)", "FT_SetBaudRate(125000)",
-                                     "FT_SetFlowControl(0x0000, 0, 0)"})}),
+                                     "FT_SetBitMode(0x44, 0x20)", "FT_SetBaudRate(111111)",
+                                     "FT_SetFlowControl(0x0100, 0, 0)"})},
+        OpenCase{
+            "TelemetryAndSerialLink",
+            {kSerialLinkName, kTelemetryName},
+            kTelemetryStation,
+            configurationCalls({"FT_OpenEx(" + kProgrammerName + ", 2)",
+                                "FT_OpenEx(" + kTelemetryName + ", 2)", "FT_SetBitMode(0x44, 0x20)",
+                                "FT_SetBaudRate(111111)", "FT_SetFlowControl(0x0100, 0, 0)"})},
+        OpenCase{
+            "SerialLinkAloneGetsNoInitialPinHigh",
+            {kSerialLinkName},
+            kSerialLink,
+            configurationCalls({"FT_OpenEx(" + kProgrammerName + ", 2)",
+                                "FT_OpenEx(" + kTelemetryName + ", 2)",
+                                "FT_OpenEx(" + kSerialLinkName + ", 2)", "FT_SetBaudRate(125000)",
+                                "FT_SetFlowControl(0x0000, 0, 0)"})}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(LinkTest, OpenPassesTheDescriptionWithOneTrailingNul) {
@@ -122,7 +129,8 @@ struct FailingStep {
     int callsBefore;  // how many earlier calls of the same function succeed
 };
 
-class ConfigurationFailureTest : public LinkTest, public ::testing::WithParamInterface<FailingStep> {};
+class ConfigurationFailureTest : public LinkTest,
+                                 public ::testing::WithParamInterface<FailingStep> {};
 
 TEST_P(ConfigurationFailureTest, ClosesTheAdapterAndReportsTheFailingStatus) {
     attach({kProgrammerName});
@@ -205,7 +213,8 @@ TEST_F(LinkTest, ASplitReplyIsAssembledInOrder) {
     EXPECT_EQ(state.BytesReceived, 12);
     EXPECT_TRUE(state.RxBuffer.startsWith("RM12345678cx"));
     EXPECT_EQ(state.RxBuffer.at(13), 0x20);
-    EXPECT_THAT(driver.calls(), ElementsAreArray({"FT_Write(4)", "FT_Read(12)", "FT_Read(8)", "FT_Read(4)"}));
+    EXPECT_THAT(driver.calls(),
+                ElementsAreArray({"FT_Write(4)", "FT_Read(12)", "FT_Read(8)", "FT_Read(4)"}));
 }
 
 TEST_F(LinkTest, SerialLinkTakesTheEchoOffAfterEverySend) {

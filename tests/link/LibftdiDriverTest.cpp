@@ -15,7 +15,7 @@ using ::testing::ElementsAre;
 // Records every libftdi call and answers from a small model of the attached adapters, with a
 // fake clock so that read time-outs cost no real time.
 class RecordingLibftdi : public LibftdiApi {
-public:
+  public:
     struct Adapter {
         std::string product;
         bool openable = true;
@@ -56,7 +56,8 @@ public:
         return 0;
     }
     int setBaudRate(Context, int baud) override {
-        calls.push_back("baud(" + std::to_string(baud) + ", bitbang=" + std::to_string(bitbang_) + ")");
+        calls.push_back("baud(" + std::to_string(baud) + ", bitbang=" + std::to_string(bitbang_) +
+                        ")");
         return 0;
     }
     bool bitbangEnabled(Context) override { return bitbang_; }
@@ -120,13 +121,13 @@ public:
     Clock::time_point now() override { return clock; }
     void sleepFor(std::chrono::microseconds duration) override { clock += duration; }
 
-private:
+  private:
     int context_ = 0;
     bool bitbang_ = false;
 };
 
 class LibftdiDriverTest : public ::testing::Test {
-protected:
+  protected:
     FtHandle open(const char* description) {
         FtHandle handle = nullptr;
         EXPECT_EQ(driver.OpenEx(description, ft::kOpenByDescription, &handle), ft::kOk);
@@ -139,16 +140,16 @@ protected:
 };
 
 TEST_F(LibftdiDriverTest, OpensByProductStringSkippingAdaptersThatCannotBeOpened) {
-    api.adapters = {{"Busy adapter", false},
-                    {"Halvenmark Serial Link"},
-                    {"Halvenmark Device Programmer"}};
+    api.adapters = {
+        {"Busy adapter", false}, {"Halvenmark Serial Link"}, {"Halvenmark Device Programmer"}};
     FtHandle handle = nullptr;
-    EXPECT_EQ(driver.OpenEx("Halvenmark Device Programmer", ft::kOpenByDescription, &handle), ft::kOk);
+    EXPECT_EQ(driver.OpenEx("Halvenmark Device Programmer", ft::kOpenByDescription, &handle),
+              ft::kOk);
     EXPECT_NE(handle, nullptr);
-    EXPECT_THAT(api.calls, ElementsAre("productString(Busy adapter)",
-                                       "productString(Halvenmark Serial Link)",
-                                       "productString(Halvenmark Device Programmer)",
-                                       "open(Halvenmark Device Programmer)", "freeDeviceList"));
+    EXPECT_THAT(api.calls,
+                ElementsAre("productString(Busy adapter)", "productString(Halvenmark Serial Link)",
+                            "productString(Halvenmark Device Programmer)",
+                            "open(Halvenmark Device Programmer)", "freeDeviceList"));
 }
 
 TEST_F(LibftdiDriverTest, NoMatchingAdapterIsNotFound) {
@@ -180,8 +181,8 @@ TEST_F(LibftdiDriverTest, ConfigurationCallsMapOntoLibftdi) {
     EXPECT_EQ(driver.SetChars(handle, 0, 0, 0, 0), ft::kOk);
     EXPECT_EQ(driver.Purge(handle, ft::kPurgeBoth), ft::kOk);
     EXPECT_EQ(driver.Close(handle), ft::kOk);
-    EXPECT_THAT(api.calls, ElementsAre("flow(256)", "latency(2)", "chunk(1024)", "8N1", "noEventChar",
-                                       "noErrorChar", "tcioflush", "close", "free"));
+    EXPECT_THAT(api.calls, ElementsAre("flow(256)", "latency(2)", "chunk(1024)", "8N1",
+                                       "noEventChar", "noErrorChar", "tcioflush", "close", "free"));
 }
 
 TEST_F(LibftdiDriverTest, ReadCollectsAReplyThatArrivesInPieces) {

@@ -31,7 +31,7 @@ std::vector<std::uint8_t> readReply(int address, std::span<const std::uint8_t> d
 }
 
 class MemoryLoopsTest : public ::testing::Test {
-protected:
+  protected:
     MemoryLoopsTest() {
         rig.state.ImageData.resize(16384);
         std::iota(rig.state.ImageData.begin(), rig.state.ImageData.end(), std::uint8_t{0});
@@ -42,8 +42,8 @@ protected:
         rig.state.ImageIndex = static_cast<std::int16_t>(imageIndex);
     }
     std::span<const std::uint8_t> image(int index, int count) {
-        return std::span<const std::uint8_t>(rig.state.ImageData).subspan(static_cast<std::size_t>(index),
-                                                                          static_cast<std::size_t>(count));
+        return std::span<const std::uint8_t>(rig.state.ImageData)
+            .subspan(static_cast<std::size_t>(index), static_cast<std::size_t>(count));
     }
 
     ScriptedLink rig;
@@ -77,7 +77,8 @@ TEST_F(MemoryLoopsTest, StartEqualToEndIsOneFrame) {
 
 TEST_F(MemoryLoopsTest, UpperSectionIs256FramesFromIndex6144) {
     firstForm(0x0C00, 0x0FFC, 6144);
-    for (int i = 0; i < 256; ++i) rig.peer.queue(kAccepted);
+    for (int i = 0; i < 256; ++i)
+        rig.peer.queue(kAccepted);
     loops.WriteMemoryRange();
     ASSERT_EQ(rig.frames().size(), 256u);
     EXPECT_EQ(rig.state.ImageIndex, 8192);
@@ -90,7 +91,8 @@ TEST_F(MemoryLoopsTest, UpperSectionIs256FramesFromIndex6144) {
 
 TEST_F(MemoryLoopsTest, FiftyRefusalsFailWithIdenticalResends) {
     firstForm(0x10, 0x10, 0);
-    for (int i = 0; i < 50; ++i) rig.peer.queue(kRefused);
+    for (int i = 0; i < 50; ++i)
+        rig.peer.queue(kRefused);
     loops.WriteMemoryRange();
     EXPECT_EQ(rig.state.OperationFailed, -1);
     ASSERT_EQ(rig.frames().size(), 50u);
@@ -103,7 +105,8 @@ TEST_F(MemoryLoopsTest, FiftyRefusalsFailWithIdenticalResends) {
 TEST_F(MemoryLoopsTest, FortyNineFailuresSpreadOverFramesPass) {
     firstForm(0, 36, 0);  // ten frames
     for (int frame = 0; frame < 10; ++frame) {
-        for (int refusal = 0; refusal < (frame < 9 ? 5 : 4); ++refusal) rig.peer.queue(kRefused);
+        for (int refusal = 0; refusal < (frame < 9 ? 5 : 4); ++refusal)
+            rig.peer.queue(kRefused);
         rig.peer.queue(kAccepted);
     }
     loops.WriteMemoryRange();
@@ -113,7 +116,8 @@ TEST_F(MemoryLoopsTest, FortyNineFailuresSpreadOverFramesPass) {
 
 TEST_F(MemoryLoopsTest, TheFiftiethFailureFailsTheCallAfterEarlierFramesSucceeded) {
     firstForm(0, 4, 0);
-    for (int i = 0; i < 49; ++i) rig.peer.queue(kRefused);
+    for (int i = 0; i < 49; ++i)
+        rig.peer.queue(kRefused);
     rig.peer.queue(kAccepted);
     rig.peer.queue(kRefused);
     loops.WriteMemoryRange();
@@ -152,7 +156,8 @@ TEST_F(MemoryLoopsTest, TwoVerifyFailuresLeave48) {
 
 TEST_F(MemoryLoopsTest, FirstFormCountsABadHeaderLikeAnyFailure) {
     firstForm(0x20, 0x20, 0x40);
-    for (int i = 0; i < 50; ++i) rig.peer.queue(bytesOf("XM12345678cx"));
+    for (int i = 0; i < 50; ++i)
+        rig.peer.queue(bytesOf("XM12345678cx"));
     loops.VerifyMemoryRange();
     EXPECT_EQ(rig.state.OperationFailed, -1);
 }
@@ -235,8 +240,8 @@ TEST_F(MemoryLoopsTest, YieldsWhereTheLoopsLetTheWindowBreathe) {
     rig.state.EndAddress = 0x0C00;
     rig.state.ReadBlockSize = 16;
     rig.state.ImageSize = 4096;
-    rig.peer.queue(bytesOf("QX"));               // link failure: 1 yield
-    rig.peer.queue(mismatchingBlockReply());     // verify failure: 2 yields
+    rig.peer.queue(bytesOf("QX"));                         // link failure: 1 yield
+    rig.peer.queue(mismatchingBlockReply());               // verify failure: 2 yields
     rig.peer.queue(readReply(0x0C00, image(0x0C00, 16)));  // 1 yield
     loops.VerifyMemoryBlocks();
     EXPECT_EQ(rig.state.OperationFailed, 0);

@@ -29,13 +29,15 @@ std::vector<std::uint8_t> goodRead(const LinkState& state, int address) {
 }
 
 class ProgramUpperSectionTest : public ::testing::Test {
-protected:
+  protected:
     ProgramUpperSectionTest() {
         rig.state.ImageData.assign(8192, 0x5A);
-        for (int i = 0; i < 256; ++i) rig.peer.queue(kAccepted);
+        for (int i = 0; i < 256; ++i)
+            rig.peer.queue(kAccepted);
     }
     void queueGoodVerify() {
-        for (int address = 0x0C00; address <= 0x0FFC; address += 4) rig.peer.queue(goodRead(rig.state, address));
+        for (int address = 0x0C00; address <= 0x0FFC; address += 4)
+            rig.peer.queue(goodRead(rig.state, address));
     }
     ScriptedLink rig;
 };
@@ -51,22 +53,24 @@ class UpperSectionControlTest : public ProgramUpperSectionTest,
 
 TEST_P(UpperSectionControlTest, ExOrWakeFailureIsACommunicationError) {
     queueGoodVerify();
-    for (const auto& reply : GetParam().replies) rig.peer.queue(reply);
+    for (const auto& reply : GetParam().replies)
+        rig.peer.queue(reply);
     ProgramUpperSection(rig.session);
     EXPECT_EQ(rig.state.OperationFailed, -1);
     ASSERT_EQ(rig.view.messages.size(), 1u);
     EXPECT_EQ(rig.view.messages[0],
-              (ShownMessage{std::string(text::kCommunicationError), std::string(text::kWriteFailureTitle),
-                            MessageStyle::OkOnly}));
+              (ShownMessage{std::string(text::kCommunicationError),
+                            std::string(text::kWriteFailureTitle), MessageStyle::OkOnly}));
     EXPECT_EQ(rig.frames().size(), 512u + GetParam().framesAfterVerify);
 }
 
-INSTANTIATE_TEST_SUITE_P(Replies, UpperSectionControlTest,
-                         ::testing::Values(ControlFailure{"ExAnsweredOtherwise", {bytesOf("XE")}, 1},
-                                           ControlFailure{"ExLowerCase", {bytesOf("ex")}, 1},
-                                           ControlFailure{"WakeAnsweredOtherwise", {bytesOf("EX"), bytesOf("VNX")}, 2},
-                                           ControlFailure{"WakeSilent", {bytesOf("EX")}, 2}),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Replies, UpperSectionControlTest,
+    ::testing::Values(ControlFailure{"ExAnsweredOtherwise", {bytesOf("XE")}, 1},
+                      ControlFailure{"ExLowerCase", {bytesOf("ex")}, 1},
+                      ControlFailure{"WakeAnsweredOtherwise", {bytesOf("EX"), bytesOf("VNX")}, 2},
+                      ControlFailure{"WakeSilent", {bytesOf("EX")}, 2}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(ProgramUpperSectionTest, SucceedsAfterExAndWake) {
     queueGoodVerify();
@@ -80,7 +84,8 @@ TEST_F(ProgramUpperSectionTest, SucceedsAfterExAndWake) {
 }
 
 TEST_F(ProgramUpperSectionTest, VerifyMismatchThatSurvivesTheBudgetSendsNoExFrame) {
-    for (int i = 0; i < 50; ++i) rig.peer.queue(bytesOf("RM\x01\x02\x03\x04\x05\x06\x07\x08\x00\x00"));
+    for (int i = 0; i < 50; ++i)
+        rig.peer.queue(bytesOf("RM\x01\x02\x03\x04\x05\x06\x07\x08\x00\x00"));
     ProgramUpperSection(rig.session);
     EXPECT_EQ(rig.state.OperationFailed, -1);
     ASSERT_EQ(rig.view.messages.size(), 1u);
@@ -93,8 +98,10 @@ TEST_F(ProgramUpperSectionTest, VerifyMismatchThatSurvivesTheBudgetSendsNoExFram
 TEST(ProgramLowerSectionTest, PurgesThenWritesAndVerifiesTheLowerSection) {
     ScriptedLink rig;
     rig.state.ImageData.assign(8192, 0x33);
-    for (int i = 0; i < 768; ++i) rig.peer.queue(kAccepted);
-    for (int address = 0; address <= 0x0BFC; address += 4) rig.peer.queue(goodRead(rig.state, address));
+    for (int i = 0; i < 768; ++i)
+        rig.peer.queue(kAccepted);
+    for (int address = 0; address <= 0x0BFC; address += 4)
+        rig.peer.queue(goodRead(rig.state, address));
     ProgramLowerSection(rig.session);
     EXPECT_EQ(rig.state.OperationFailed, 0);
     EXPECT_EQ(rig.adapter.calls().front(), "FT_Purge(3)");

@@ -17,12 +17,13 @@ namespace halvenmark::testing {
 
 // A store with only the resources a test puts into it.
 class FakeStore : public ResourceStore {
-public:
+  public:
     std::map<std::pair<ResourceType, int>, std::vector<std::uint8_t>> resources;
 
     std::optional<std::span<const std::uint8_t>> find(ResourceType type, int id) const override {
         const auto found = resources.find({type, id});
-        if (found == resources.end()) return std::nullopt;
+        if (found == resources.end())
+            return std::nullopt;
         return std::span<const std::uint8_t>(found->second);
     }
 };
@@ -49,6 +50,8 @@ struct ScriptedLink {
     Session session{state, link, view, store};
 };
 
-inline std::vector<std::uint8_t> bytesOf(std::string_view text) { return {text.begin(), text.end()}; }
+inline std::vector<std::uint8_t> bytesOf(std::string_view text) {
+    return {text.begin(), text.end()};
+}
 
 }  // namespace halvenmark::testing

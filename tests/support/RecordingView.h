@@ -17,7 +17,7 @@ struct ShownMessage {
 
 // Records what the routines do to the window.
 class RecordingView : public View {
-public:
+  public:
     std::vector<ShownMessage> messages;
     std::vector<std::string> statusTexts;
     std::string caption;
@@ -49,7 +49,9 @@ public:
         visible[static_cast<std::size_t>(index)] = on;
         events.push_back((on ? "show " : "hide ") + std::to_string(index));
     }
-    void setButtonEnabled(int index, bool on) override { enabled[static_cast<std::size_t>(index)] = on; }
+    void setButtonEnabled(int index, bool on) override {
+        enabled[static_cast<std::size_t>(index)] = on;
+    }
     void setProgressVisible(bool on) override { progressVisible = on; }
     void setProgressMax(int max) override { progressMax = max; }
     void setProgressValue(int value) override {
@@ -65,7 +67,8 @@ public:
     // Only this button of the four is visible, and the bar is hidden.
     bool onlyButton(int index) const {
         for (int i = 0; i < kButtonCount; ++i) {
-            if (visible[static_cast<std::size_t>(i)] != (i == index)) return false;
+            if (visible[static_cast<std::size_t>(i)] != (i == index))
+                return false;
         }
         return !progressVisible;
     }

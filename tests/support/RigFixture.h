@@ -19,7 +19,8 @@ struct Rig {
 
     // Start-up then "Find Device"; true when the device screen came up.
     bool find() {
-        if (rig.start() != FrmStart::LoadResult::ShowWindow) return false;
+        if (rig.start() != FrmStart::LoadResult::ShowWindow)
+            return false;
         rig.press(kFindDeviceButton);
         return view.visible[kFlashDeviceButton];
     }

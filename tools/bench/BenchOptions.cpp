@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <map>
 
-
 namespace halvenmark::bench {
 
 namespace {
@@ -65,7 +64,8 @@ std::optional<BenchOptions> parseOptions(const std::vector<std::string>& args, s
         }
         return args[++i];
     };
-    auto byteValue = [&](const std::string& option, const std::string& text) -> std::optional<std::uint8_t> {
+    auto byteValue = [&](const std::string& option,
+                         const std::string& text) -> std::optional<std::uint8_t> {
         const auto value = number(text, 0xFF);
         if (!value) {
             error = option + " takes a byte (decimal or 0x hexadecimal), not '" + text + "'";
@@ -82,7 +82,8 @@ std::optional<BenchOptions> parseOptions(const std::vector<std::string>& args, s
         }
         const auto first = byteValue(option, parts[0]);
         const auto second = first ? byteValue(option, parts[1]) : std::nullopt;
-        if (!second) return false;
+        if (!second)
+            return false;
         a = *first;
         b = *second;
         return true;
@@ -100,13 +101,15 @@ std::optional<BenchOptions> parseOptions(const std::vector<std::string>& args, s
             options.rig.deviceAttached = false;
         } else if (arg == "--adapter") {
             const auto value = needValue(i);
-            if (!value) return std::nullopt;
+            if (!value)
+                return std::nullopt;
             options.rig.adapters.clear();
             if (*value != "none") {
                 for (const std::string& name : split(*value, ',')) {
                     const auto found = kAdapterNames.find(name);
                     if (found == kAdapterNames.end()) {
-                        error = "unknown adapter '" + name + "' (programmer, telemetry, serial-link or none)";
+                        error = "unknown adapter '" + name +
+                                "' (programmer, telemetry, serial-link or none)";
                         return std::nullopt;
                     }
                     options.rig.adapters.push_back(found->second);
@@ -115,12 +118,16 @@ std::optional<BenchOptions> parseOptions(const std::vector<std::string>& args, s
         } else if (arg == "--device" || arg == "--version" || arg == "--cpu") {
             const auto value = needValue(i);
             const auto parsed = value ? byteValue(arg, *value) : std::nullopt;
-            if (!parsed) return std::nullopt;
+            if (!parsed)
+                return std::nullopt;
             auto& device = options.rig.device;
-            (arg == "--device" ? device.identityCode : arg == "--version" ? device.version : device.cpu) = *parsed;
+            (arg == "--device"    ? device.identityCode
+             : arg == "--version" ? device.version
+                                  : device.cpu) = *parsed;
         } else if (arg == "--rf") {
             const auto value = needValue(i);
-            if (!value || !bytePair(arg, *value, options.rig.device.rfFirst, options.rig.device.rfSecond)) {
+            if (!value ||
+                !bytePair(arg, *value, options.rig.device.rfFirst, options.rig.device.rfSecond)) {
                 return std::nullopt;
             }
         } else if (arg == "--memory-end") {
@@ -143,13 +150,16 @@ std::optional<BenchOptions> parseOptions(const std::vector<std::string>& args, s
             }
         } else if (arg == "--fault") {
             const auto value = needValue(i);
-            if (!value) return std::nullopt;
+            if (!value)
+                return std::nullopt;
             const auto fault = sim::parseFault(*value, error);
-            if (!fault) return std::nullopt;
+            if (!fault)
+                return std::nullopt;
             options.rig.faults.push_back(*fault);
         } else if (arg == "--screenshots") {
             const auto value = needValue(i);
-            if (!value) return std::nullopt;
+            if (!value)
+                return std::nullopt;
             options.screenshots = *value;
         } else if (const auto action = kActions.find(arg); action != kActions.end()) {
             options.actions.push_back({arg, action->second});

@@ -26,10 +26,14 @@ void hexLine(std::ostream& out, const char* label, std::span<const std::uint8_t>
 
 const char* screenName(Screen screen) {
     switch (screen) {
-        case Screen::Start: return "start";
-        case Screen::Device: return "device";
-        case Screen::Flashing: return "flashing";
-        case Screen::Done: return "done";
+        case Screen::Start:
+            return "start";
+        case Screen::Device:
+            return "device";
+        case Screen::Flashing:
+            return "flashing";
+        case Screen::Done:
+            return "done";
     }
     return "?";
 }
@@ -40,11 +44,16 @@ std::optional<Screen> BenchView::screen() const {
     const bool abort = visible_[kAbortFlashButton];
     const bool ok = visible_[kOkButton];
     const int buttons = find + flash + abort + ok;
-    if (progressVisible_ && buttons == 0) return Screen::Flashing;
-    if (progressVisible_) return std::nullopt;
-    if (find && buttons == 1) return Screen::Start;
-    if (flash && abort && buttons == 2) return Screen::Device;
-    if (ok && buttons == 1) return Screen::Done;
+    if (progressVisible_ && buttons == 0)
+        return Screen::Flashing;
+    if (progressVisible_)
+        return std::nullopt;
+    if (find && buttons == 1)
+        return Screen::Start;
+    if (flash && abort && buttons == 2)
+        return Screen::Device;
+    if (ok && buttons == 1)
+        return Screen::Done;
     return std::nullopt;  // between two screens
 }
 
@@ -53,6 +62,9 @@ void BenchView::screenMayHaveChanged() {
     if (now && now != shownScreen_) {
         shownScreen_ = now;
         out_ << "screen: " << screenName(*now) << '\n';
+        if (screenObserver_) {
+            screenObserver_(*now);
+        }
     }
 }
 
@@ -109,10 +121,16 @@ void BenchView::endAction() {
     }
 }
 
-void BenchView::onWrite(std::span<const std::uint8_t> bytes) { hexLine(out_, "tx:", bytes); }
+void BenchView::onWrite(std::span<const std::uint8_t> bytes) {
+    hexLine(out_, "tx:", bytes);
+}
 
-void BenchView::onRead(std::span<const std::uint8_t> bytes) { hexLine(out_, "rx:", bytes); }
+void BenchView::onRead(std::span<const std::uint8_t> bytes) {
+    hexLine(out_, "rx:", bytes);
+}
 
-void BenchView::onPurge() { out_ << "purge\n"; }
+void BenchView::onPurge() {
+    out_ << "purge\n";
+}
 
 }  // namespace halvenmark::bench

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -17,7 +18,7 @@ const char* screenName(Screen screen);
 // Prints what the main window shows, one line per event, and dismisses every message box at
 // once. Also prints the driver-level transfers when tracing.
 class BenchView : public View, public sim::TransferObserver {
-public:
+  public:
     explicit BenchView(std::ostream& out) : out_(out) {}
 
     void showMessage(std::string_view text, std::string_view title, MessageStyle style) override;
@@ -41,6 +42,11 @@ public:
     void beginAction() { barUsed_ = false; }
     void endAction();
 
+    // Called at each screen change, after its line is printed.
+    void setScreenObserver(std::function<void(Screen)> observer) {
+        screenObserver_ = std::move(observer);
+    }
+
     bool buttonVisible(int index) const { return visible_[static_cast<std::size_t>(index)]; }
     std::optional<Screen> screen() const;
     const std::string& statusText() const { return status_; }
@@ -49,7 +55,7 @@ public:
     int progressValue() const { return progressValue_; }
     int progressMax() const { return progressMax_; }
 
-private:
+  private:
     void screenMayHaveChanged();
 
     std::ostream& out_;
@@ -64,6 +70,7 @@ private:
     bool barUsed_ = false;
     int messages_ = 0;
     bool closed_ = false;
+    std::function<void(Screen)> screenObserver_;
 };
 
 }  // namespace halvenmark::bench

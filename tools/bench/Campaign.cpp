@@ -30,13 +30,13 @@ struct Verdict {
 };
 
 class Generator {
-public:
+  public:
     explicit Generator(std::uint32_t seed) : random_(seed) {}
     std::uint32_t below(std::uint32_t n) { return random_() % n; }
     bool chance(double p) { return static_cast<double>(random_()) / 4294967296.0 < p; }
     std::uint32_t next() { return random_(); }
 
-private:
+  private:
     std::mt19937 random_;
 };
 
@@ -44,13 +44,16 @@ sim::Fault randomFault(Generator& g) {
     sim::Fault fault{};
     fault.kind = static_cast<sim::FaultKind>(g.below(12));
     const std::uint32_t scope = g.below(4);
-    fault.scope = scope == 1 ? sim::FaultScope::Find : scope == 2 ? sim::FaultScope::Flash : sim::FaultScope::Always;
+    fault.scope = scope == 1   ? sim::FaultScope::Find
+                  : scope == 2 ? sim::FaultScope::Flash
+                               : sim::FaultScope::Always;
     switch (fault.kind) {
         case sim::FaultKind::RefuseWrites:
         case sim::FaultKind::CorruptReads:
         case sim::FaultKind::BadChecksumReads:
         case sim::FaultKind::BadHeaderReads:
-            fault.count = g.chance(0.7) ? g.below(20) : 40 + g.below(30);  // below and around the budget
+            fault.count =
+                g.chance(0.7) ? g.below(20) : 40 + g.below(30);  // below and around the budget
             break;
         case sim::FaultKind::SilentAfter:
             fault.count = g.chance(0.5) ? g.below(20) : g.below(6000);
@@ -77,8 +80,9 @@ BenchOptions randomSession(Generator& g) {
     BenchOptions options;
     const auto rows = catalogue::entries();
     auto& device = options.rig.device;
-    device.identityCode = g.chance(0.05) ? static_cast<std::uint8_t>(g.below(256))
-                                         : rows[g.below(static_cast<std::uint32_t>(rows.size()))].key;
+    device.identityCode = g.chance(0.05)
+                              ? static_cast<std::uint8_t>(g.below(256))
+                              : rows[g.below(static_cast<std::uint32_t>(rows.size()))].key;
     if (g.chance(0.1)) {
         device.identityCode |= 0x40;
     }
@@ -92,8 +96,8 @@ BenchOptions randomSession(Generator& g) {
         device.memoryEndVersion = static_cast<std::uint8_t>(0x10 + g.below(0x10));
     }
     device.seed = g.next();
-    static const std::array<const char*, 3> kAdapters{sim::kProgrammerDescription, sim::kTelemetryDescription,
-                                                      sim::kSerialLinkDescription};
+    static const std::array<const char*, 3> kAdapters{
+        sim::kProgrammerDescription, sim::kTelemetryDescription, sim::kSerialLinkDescription};
     options.rig.adapters = {kAdapters[g.below(3)]};
     const std::uint32_t faults = g.below(4);
     for (std::uint32_t i = 0; i < faults; ++i) {
@@ -126,7 +130,8 @@ Verdict judge(const BenchOptions& options, const ResourceStore& store) {
     try {
         if (rig.start() == FrmStart::LoadResult::ShowWindow) {
             for (const Action& action : options.actions) {
-                if (view.closed()) break;
+                if (view.closed())
+                    break;
                 if (view.buttonVisible(action.button)) {
                     rig.press(action.button);
                 }
@@ -150,7 +155,8 @@ Verdict judge(const BenchOptions& options, const ResourceStore& store) {
 
 }  // namespace
 
-std::optional<CampaignOptions> parseCampaign(const std::vector<std::string>& args, std::ostream& err) {
+std::optional<CampaignOptions> parseCampaign(const std::vector<std::string>& args,
+                                             std::ostream& err) {
     CampaignOptions options;
     for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
         const std::string& value = args[i + 1];
@@ -183,9 +189,9 @@ int runCampaign(const CampaignOptions& options, std::ostream& out) {
     for (std::int64_t run = 0; run < options.runs; ++run) {
         const BenchOptions session = randomSession(generator);
         const Verdict verdict = judge(session, store);
-        const char* defect = verdict.crash ? "crash"
-                             : verdict.hang ? "hang"
-                             : verdict.falseSuccess ? "false success"
+        const char* defect = verdict.crash           ? "crash"
+                             : verdict.hang          ? "hang"
+                             : verdict.falseSuccess  ? "false success"
                              : verdict.silentFailure ? "silent failure"
                                                      : nullptr;
         if (defect != nullptr) {
@@ -197,8 +203,9 @@ int runCampaign(const CampaignOptions& options, std::ostream& out) {
         silent += verdict.silentFailure ? 1 : 0;
         hangs += verdict.hang || verdict.crash ? 1 : 0;
     }
-    out << "campaign: " << options.runs << " runs, " << complete << " complete, " << failed << " failed, "
-        << falseSuccesses << " false successes, " << silent << " silent failures, " << hangs << " hangs\n";
+    out << "campaign: " << options.runs << " runs, " << complete << " complete, " << failed
+        << " failed, " << falseSuccesses << " false successes, " << silent << " silent failures, "
+        << hangs << " hangs\n";
     return falseSuccesses + silent + hangs == 0 ? 0 : 1;
 }
 

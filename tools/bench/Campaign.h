@@ -13,7 +13,8 @@ struct CampaignOptions {
     std::uint32_t seed = 1;
 };
 
-std::optional<CampaignOptions> parseCampaign(const std::vector<std::string>& args, std::ostream& err);
+std::optional<CampaignOptions> parseCampaign(const std::vector<std::string>& args,
+                                             std::ostream& err);
 
 // Randomised find-and-flash sessions over the catalogue, the three adapters and every fault
 // kind. Prints a line per defect with the bench arguments that reproduce it, then the

@@ -22,7 +22,9 @@ void putLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
 }  // namespace
 
 Canvas::Canvas(int width, int height, Color background)
-    : width_(width), height_(height), pixels_(static_cast<std::size_t>(width * height), background) {}
+    : width_(width),
+      height_(height),
+      pixels_(static_cast<std::size_t>(width * height), background) {}
 
 void Canvas::set(int x, int y, Color color) {
     if (x >= 0 && y >= 0 && x < width_ && y < height_) {
@@ -84,11 +86,13 @@ int Canvas::textWidth(std::string_view text, int scale) {
 
 void Canvas::text(int x, int y, std::string_view text, Color color, int scale) {
     for (char c : text) {
-        const Glyph* glyph = findGlyph(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+        const Glyph* glyph =
+            findGlyph(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
         if (glyph != nullptr) {
             for (int row = 0; row < 7; ++row) {
                 for (int col = 0; col < kGlyphWidth; ++col) {
-                    if (glyph->rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] == '#') {
+                    if (glyph->rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] ==
+                        '#') {
                         fillRect(x + col * scale, y + row * scale, scale, scale, color);
                     }
                 }

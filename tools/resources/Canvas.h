@@ -12,7 +12,7 @@ struct Color {
 
 // A small RGB drawing surface for the placeholder pictures, written out as a 24-bit BMP.
 class Canvas {
-public:
+  public:
     Canvas(int width, int height, Color background);
 
     void fillRect(int x, int y, int w, int h, Color color);
@@ -26,7 +26,7 @@ public:
     // Uncompressed 24-bit BMP, rows bottom-up.
     std::vector<std::uint8_t> bmp() const;
 
-private:
+  private:
     void set(int x, int y, Color color);
 
     int width_;

@@ -54,9 +54,11 @@ std::vector<std::uint8_t> firmwarePayload(int imageId) {
     const DeviceTypeEntry& row = firstRowFor(imageId);
     const auto imageBytes = static_cast<std::size_t>(2 * row.imageSize);
     std::vector<std::uint8_t> image(imageBytes);
-    fillText(image, "HALVENMARK PLACEHOLDER FIRMWARE " + std::to_string(imageId) + " - NOT FOR DEVICES. ");
+    fillText(image,
+             "HALVENMARK PLACEHOLDER FIRMWARE " + std::to_string(imageId) + " - NOT FOR DEVICES. ");
 
-    const bool byteAddressed = routes::routeFor(static_cast<std::int16_t>(imageId)).update != nullptr;
+    const bool byteAddressed =
+        routes::routeFor(static_cast<std::int16_t>(imageId)).update != nullptr;
     const std::size_t identity = byteAddressed ? 0x10 : 0x20;  // where the read at 0x0010 lands
     const std::uint8_t version = placeholderVersion(imageId);
     image[identity] = ScrambleByte(row.key);
@@ -182,12 +184,13 @@ std::vector<PlaceholderFile> makePlaceholders() {
     std::vector<PlaceholderFile> files;
     for (const StoredImage& aux : kAuxImages) {
         // Auxiliary images are stored as they are written, without encoding.
-        files.push_back({"jpg/" + std::to_string(aux.id) + ".bin", auxPayload(aux.id, aux.storedBytes)});
+        files.push_back(
+            {"jpg/" + std::to_string(aux.id) + ".bin", auxPayload(aux.id, aux.storedBytes)});
     }
     for (const StoredImage& image : kFirmwareImages) {
         files.push_back({"jpg/" + std::to_string(image.id) + ".bin",
-                         codec::encode(firmwarePayload(image.id), static_cast<std::uint32_t>(image.id),
-                                       image.storedBytes)});
+                         codec::encode(firmwarePayload(image.id),
+                                       static_cast<std::uint32_t>(image.id), image.storedBytes)});
     }
     for (const Picture& picture : kPictures) {
         files.push_back({"pictures/" + std::to_string(picture.id) + ".bmp", pictureBmp(picture)});

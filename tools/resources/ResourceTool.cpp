@@ -37,7 +37,8 @@ int usage() {
 bool writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
@@ -60,7 +61,8 @@ int encode(int argc, char** argv) {
         std::cerr << "cannot read " << argv[2] << "\n";
         return 1;
     }
-    const std::vector<std::uint8_t> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<std::uint8_t> raw((std::istreambuf_iterator<char>(in)),
+                                        std::istreambuf_iterator<char>());
     std::uint32_t seed = 1;
     std::size_t size = codec::storedSize(raw.size());
     for (int i = 4; i + 1 < argc; i += 2) {

