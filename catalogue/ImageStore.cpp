@@ -14,7 +14,7 @@ void LoadFirmwareImage(LinkState& state, const ResourceStore& store) {
     if (state.ImageSize <= 0) {
         return;
     }
-    const auto imageBytes = static_cast<std::size_t>(2 * state.ImageSize);
+    const std::size_t imageBytes = 2 * static_cast<std::size_t>(state.ImageSize);
     // A resource too short for the whole image is refused before anything is decoded, so a
     // half-decoded image never replaces a good one.
     if (state.RawImage.size() < codec::storedSize(imageBytes)) {

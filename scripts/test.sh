@@ -18,3 +18,11 @@ cmake --build build/ci -j "$jobs"
 
 echo "=== fault campaign"
 build/ci/tools/halvenmark-bench campaign --runs 2000 --seed 1
+
+echo "=== sanitizers (AddressSanitizer, UndefinedBehaviorSanitizer): the whole suite"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVENMARK_SANITIZE=ON -DHALVENMARK_WERROR=ON > /dev/null
+cmake --build build/asan -j "$jobs"
+(cd build/asan && QT_QPA_PLATFORM=offscreen ctest -j "$jobs" --output-on-failure)
+
+echo "=== fuzz targets, briefly"
+scripts/fuzz.sh "${HALVENMARK_FUZZ_SECONDS:-30}"

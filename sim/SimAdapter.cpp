@@ -133,12 +133,10 @@ FtStatus SimAdapter::Write(FtHandle handle, const void* buffer, std::uint32_t by
                     std::min<std::size_t>(frame.size(), std::exchange(echoShortfall_, 0)));
         deliver(echo, txEnd, 1);
     }
-    if (peer_ == nullptr) {
+    PeerReply reply = peer_ != nullptr ? peer_->onFrame(frame) : PeerReply{};
+    if (logCalls_) {
         writes_.push_back(std::move(frame));
-        return ft::kOk;
     }
-    PeerReply reply = peer_->onFrame(frame);
-    writes_.push_back(std::move(frame));
     if (lineFaults_ != nullptr && !reply.bytes.empty()) {
         lineFaults_->onReply(reply.bytes);
     }

@@ -65,6 +65,7 @@ class SimAdapter : public FtDriver {
     void setPeer(SerialPeer* peer) { peer_ = peer; }
     void setObserver(TransferObserver* observer) { observer_ = observer; }
     void setLineFaults(LineFaults* faults) { lineFaults_ = faults; }
+    // The call log and the record of written frames (on by default).
     void setCallLogEnabled(bool enabled) { logCalls_ = enabled; }
     // Every call after the virtual clock has passed `limit` throws SimulatedHang.
     void setTimeLimit(Nanoseconds limit) { timeLimit_ = limit; }
