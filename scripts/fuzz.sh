@@ -12,12 +12,13 @@ CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 cmake --build build/fuzz --target FuzzReplies FuzzImage
 for target in FuzzReplies FuzzImage; do
     mkdir -p "build/fuzz/corpus/$target"
+    cp -n tests/fuzz/seeds/$target/* "build/fuzz/corpus/$target/" 2>/dev/null || true
     echo "--- $target for ${seconds}s"
     log="build/fuzz/$target.log"
-    if ! "build/fuzz/tests/fuzz/$target" -max_total_time="$seconds" -timeout=30 \
+    if ! "build/fuzz/tests/fuzz/$target" -max_total_time="$seconds" -timeout=30 -artifact_prefix=build/fuzz/ \
         "build/fuzz/corpus/$target" > "$log" 2>&1; then
         tail -n 60 "$log"
-        echo "$target found a fault; the input is saved as crash-*, leak-* or timeout-* in $(pwd)"
+        echo "$target found a fault; the input is saved as build/fuzz/crash-*, leak-* or timeout-*"
         exit 1
     fi
     grep -E "^Done" "$log"
