@@ -4,11 +4,12 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config dpkg-dev
     qt6-base-dev libgl-dev
     libftdi1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
+    g++-mingw-w64-x86-64 wine64
 )
 
 missing=()

@@ -26,3 +26,9 @@ cmake --build build/asan -j "$jobs"
 
 echo "=== fuzz targets, briefly"
 scripts/fuzz.sh "${HALVENMARK_FUZZ_SECONDS:-30}"
+
+echo "=== Debian package"
+scripts/package-check.sh build/ci
+
+echo "=== Windows cross-compile (MinGW-w64) and its tests under wine"
+scripts/windows-check.sh

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 namespace halvenmark::bench {
@@ -78,9 +79,11 @@ TEST(BenchTest, MemoryListsTheWrittenRunsAndAHash) {
 
 TEST(BenchTest, TimingLineHasTheFourFigures) {
     const BenchRun run = bench({"--timing", "--device", "0x01"});
-    EXPECT_THAT(run.out,
-                ::testing::ContainsRegex("timing: exchanges=[0-9]+ wire=[0-9]+\\.[0-9]{3}s "
-                                         "modeled=[0-9]+\\.[0-9]{3}s host=[0-9]+\\.[0-9]{4}s\n"));
+    // std::regex: GoogleTest's own expressions lack brackets on some platforms.
+    EXPECT_TRUE(std::regex_search(
+        run.out, std::regex("timing: exchanges=[0-9]+ wire=[0-9]+\\.[0-9]{3}s "
+                            "modeled=[0-9]+\\.[0-9]{3}s host=[0-9]+\\.[0-9]{4}s\n")))
+        << run.out;
 }
 
 TEST(BenchTest, FaultScopedToFindActsOnlyDuringTheFirstFind) {
@@ -108,9 +111,10 @@ TEST(BenchTest, UsageErrorsExitWithTwoAndAReason) {
 TEST(BenchTest, ACampaignFindsNoDefect) {
     const BenchRun run = bench({"campaign", "--runs", "150", "--seed", "3"});
     EXPECT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_THAT(run.out,
-                ::testing::ContainsRegex("campaign: 150 runs, [0-9]+ complete, [0-9]+ failed, "
-                                         "0 false successes, 0 silent failures, 0 hangs\n$"));
+    EXPECT_TRUE(
+        std::regex_search(run.out, std::regex("campaign: 150 runs, [0-9]+ complete, [0-9]+ failed, "
+                                              "0 false successes, 0 silent failures, 0 hangs\n$")))
+        << run.out;
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST(ImageStoreTest, DecodesASmallFixtureWorkedOutByHand) {
     state.ImageSize = 1;
     LoadFirmwareImage(state, store);
     EXPECT_EQ(state.OperationFailed, 0);
-    EXPECT_THAT(state.ImageData, ::testing::ElementsAre(0xD5, 0xE9));
+    EXPECT_EQ(state.ImageData, (std::vector<std::uint8_t>{0xD5, 0xE9}));
 }
 
 TEST(ImageStoreTest, TheRunningValueIsNeverReduced) {
@@ -34,7 +34,8 @@ TEST(ImageStoreTest, TheRunningValueIsNeverReduced) {
         raw.insert(raw.end(), {0x00, 0xFF, 0xFF, 0x01});
     const auto image = codec::decode(raw, 4);
     // Keys: C3, C3+FF=1C2 -> C2, C1, C0; sums FF each: 00 ^ key ^ FF.
-    EXPECT_THAT(image, ::testing::ElementsAre(0xC3 ^ 0xFF, 0xC2 ^ 0xFF, 0xC1 ^ 0xFF, 0xC0 ^ 0xFF));
+    EXPECT_EQ(image,
+              (std::vector<std::uint8_t>{0xC3 ^ 0xFF, 0xC2 ^ 0xFF, 0xC1 ^ 0xFF, 0xC0 ^ 0xFF}));
 }
 
 TEST(ImageStoreTest, MissingOrShortResourceFailsAndLeavesTheImageAlone) {
@@ -47,7 +48,7 @@ TEST(ImageStoreTest, MissingOrShortResourceFailsAndLeavesTheImageAlone) {
         state.ImageSize = 4096;
         LoadFirmwareImage(state, store);
         EXPECT_EQ(state.OperationFailed, -1) << id;
-        EXPECT_THAT(state.ImageData, ::testing::ElementsAre(1, 2, 3)) << id;
+        EXPECT_EQ(state.ImageData, (std::vector<std::uint8_t>{1, 2, 3})) << id;
     }
 }
 

@@ -194,7 +194,8 @@ TEST_F(LibftdiDriverTest, ReadCollectsAReplyThatArrivesInPieces) {
     std::uint32_t got = 0;
     EXPECT_EQ(driver.Read(handle, buffer, 5, &got), ft::kOk);
     EXPECT_EQ(got, 5u);
-    EXPECT_THAT(buffer, ElementsAre('R', 'M', 1, 2, 3));
+    EXPECT_EQ(std::vector<std::uint8_t>(buffer, buffer + 5),
+              (std::vector<std::uint8_t>{'R', 'M', 1, 2, 3}));
 }
 
 TEST_F(LibftdiDriverTest, ReadFromASilentPeerEndsAtTheTimeOutWithABoundedNumberOfCalls) {
