@@ -15,29 +15,33 @@ namespace {
 using namespace halvenmark;
 
 class FuzzedDevice : public sim::SerialPeer {
-public:
+  public:
     explicit FuzzedDevice(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     sim::PeerReply onFrame(std::span<const std::uint8_t>) override {
-        if (bytes_.empty()) return {};
+        if (bytes_.empty())
+            return {};
         const std::size_t length = std::min<std::size_t>(bytes_[0], bytes_.size() - 1);
-        sim::PeerReply reply{{bytes_.begin() + 1, bytes_.begin() + 1 + static_cast<std::ptrdiff_t>(length)}};
+        sim::PeerReply reply{
+            {bytes_.begin() + 1, bytes_.begin() + 1 + static_cast<std::ptrdiff_t>(length)}};
         bytes_ = bytes_.subspan(1 + length);
         return reply;
     }
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
 };
 
 // Does nothing with what the routines show; the point is that nothing breaks.
 class NullView : public View {
-public:
+  public:
     void showMessage(std::string_view, std::string_view, MessageStyle) override {}
     void setCaption(std::string_view) override {}
     void setStatusText(std::string_view) override {}
     void setDeviceName(std::string_view) override {}
     void setPicture(int) override {}
-    void setButtonVisible(int index, bool on) override { visible[static_cast<std::size_t>(index)] = on; }
+    void setButtonVisible(int index, bool on) override {
+        visible[static_cast<std::size_t>(index)] = on;
+    }
     void setButtonEnabled(int, bool) override {}
     void setProgressVisible(bool) override {}
     void setProgressMax(int) override {}
@@ -53,7 +57,8 @@ const char* const kAdapters[] = {"Halvenmark Device Programmer", "Halvenmark Tel
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 1) return 0;
+    if (size < 1)
+        return 0;
     static const resources::EmbeddedStore store;
     const std::uint8_t setup = data[0];
     FuzzedDevice device({data + 1, size - 1});
@@ -68,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Session session{state, link, view, store};
     UpdaterOperations operations(session);
     FrmStart window(state, link, view, operations);
-    if (window.Load({}) != FrmStart::LoadResult::ShowWindow) return 0;
+    if (window.Load({}) != FrmStart::LoadResult::ShowWindow)
+        return 0;
     window.ButtonClick(kFindDeviceButton);
     if (view.visible[kFlashDeviceButton]) {
         window.ButtonClick(kFlashDeviceButton);

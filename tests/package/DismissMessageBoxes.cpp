@@ -14,7 +14,8 @@ void dismissBoxes() {
     auto* timer = new QTimer(QCoreApplication::instance());
     QObject::connect(timer, &QTimer::timeout, [] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            std::printf("message: %s | %s\n", qPrintable(box->windowTitle()), qPrintable(box->text()));
+            std::printf("message: %s | %s\n", qPrintable(box->windowTitle()),
+                        qPrintable(box->text()));
             std::fflush(stdout);
             box->button(QMessageBox::Ok)->click();
         }

@@ -28,11 +28,16 @@ std::atomic<std::int64_t> allocations{0};
 
 void* operator new(std::size_t size) {
     ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    if (void* p = std::malloc(size == 0 ? 1 : size))
+        return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -41,7 +46,7 @@ using namespace halvenmark;
 // A driver with the device behind it and no time at all: every frame is answered before the
 // write returns, from fixed buffers, without allocating.
 class ZeroLatencyDevice : public FtDriver {
-public:
+  public:
     explicit ZeroLatencyDevice(bool byteAddressed) : bytes_(byteAddressed) {
         memory_.fill(0xFF);
         memory_[identityOffset()] = ScrambleByte(byteAddressed ? 0x0C : 0x01);
@@ -73,7 +78,9 @@ public:
     }
     FtStatus SetBaudRate(FtHandle, std::uint32_t) override { return ft::kOk; }
     FtStatus SetBitMode(FtHandle, std::uint8_t, std::uint8_t) override { return ft::kOk; }
-    FtStatus SetFlowControl(FtHandle, std::uint16_t, std::uint8_t, std::uint8_t) override { return ft::kOk; }
+    FtStatus SetFlowControl(FtHandle, std::uint16_t, std::uint8_t, std::uint8_t) override {
+        return ft::kOk;
+    }
     FtStatus SetLatencyTimer(FtHandle, std::uint8_t) override { return ft::kOk; }
     FtStatus SetUSBParameters(FtHandle, std::uint32_t, std::uint32_t) override { return ft::kOk; }
     FtStatus SetDataCharacteristics(FtHandle, std::uint8_t, std::uint8_t, std::uint8_t) override {
@@ -84,7 +91,7 @@ public:
     }
     FtStatus SetTimeouts(FtHandle, std::uint32_t, std::uint32_t) override { return ft::kOk; }
 
-private:
+  private:
     std::size_t identityOffset() const { return bytes_ ? 0x10 : 0x20; }
     std::size_t offsetOf(int address) const { return bytes_ ? address : 2 * address; }
 
@@ -126,7 +133,7 @@ private:
 };
 
 class QuietView : public View {
-public:
+  public:
     void showMessage(std::string_view, std::string_view, MessageStyle) override {}
     void setCaption(std::string_view) override {}
     void setStatusText(std::string_view) override {}
@@ -145,7 +152,8 @@ struct Bench {
     explicit Bench(bool byteAddressed) : device(byteAddressed) {
         link.OpenAdapter();
         state.ImageData.assign(16384, 0);
-        for (std::size_t i = 0; i < state.ImageData.size(); ++i) state.ImageData[i] = static_cast<std::uint8_t>(i * 7);
+        for (std::size_t i = 0; i < state.ImageData.size(); ++i)
+            state.ImageData[i] = static_cast<std::uint8_t>(i * 7);
         std::copy(state.ImageData.begin(), state.ImageData.end(), device.memory().begin());
         state.ImageSize = 4096;
         state.WriteBlockSize = 64;
@@ -171,8 +179,9 @@ void perExchange(benchmark::State& st, bool byteAddressed, int exchanges, Setup 
         loop(bench.loops);
         allocated += allocations - before;
     }
-    st.counters["exchanges"] = benchmark::Counter(static_cast<double>(exchanges), benchmark::Counter::kIsIterationInvariantRate |
-                                                                                 benchmark::Counter::kInvert);
+    st.counters["exchanges"] = benchmark::Counter(
+        static_cast<double>(exchanges),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     st.counters["allocs_per_exchange"] =
         static_cast<double>(allocated) / static_cast<double>(st.iterations() * exchanges);
 }
@@ -195,11 +204,14 @@ void BM_FirstFormVerify(benchmark::State& st) {
     perExchange(st, false, 256, firstForm, [](MemoryLoops& l) { l.VerifyMemoryRange(); });
 }
 void BM_SecondFormWrite(benchmark::State& st) {
-    perExchange(st, true, 80, [](LinkState& s) { secondForm(s, 0x1FC0); }, [](MemoryLoops& l) { l.WriteMemoryBlocks(); });
+    perExchange(
+        st, true, 80, [](LinkState& s) { secondForm(s, 0x1FC0); },
+        [](MemoryLoops& l) { l.WriteMemoryBlocks(); });
 }
 void BM_SecondFormVerify(benchmark::State& st) {
-    perExchange(st, true, 320, [](LinkState& s) { secondForm(s, 0x1FF0); },
-                [](MemoryLoops& l) { l.VerifyMemoryBlocks(); });
+    perExchange(
+        st, true, 320, [](LinkState& s) { secondForm(s, 0x1FF0); },
+        [](MemoryLoops& l) { l.VerifyMemoryBlocks(); });
 }
 
 // A whole identification of the 8 KiB receiver: 5 exchanges and the image's preparation.
@@ -208,10 +220,11 @@ void BM_Identification(benchmark::State& st) {
     for (auto _ : st) {
         bench.state.OperationFailed = 0;
         Identification(bench.session).CheckDevice();
-        if (bench.state.OperationFailed != 0) st.SkipWithError("identification failed");
+        if (bench.state.OperationFailed != 0)
+            st.SkipWithError("identification failed");
     }
-    st.counters["exchanges"] =
-        benchmark::Counter(4, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    st.counters["exchanges"] = benchmark::Counter(
+        4, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 BENCHMARK(BM_FirstFormWrite);
