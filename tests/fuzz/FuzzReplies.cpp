@@ -8,6 +8,7 @@
 #include "app/FrmStart.h"
 #include "app/UpdaterOperations.h"
 #include "resources/EmbeddedResources.h"
+#include "sim/NullView.h"
 #include "sim/SimAdapter.h"
 
 namespace {
@@ -31,26 +32,6 @@ class FuzzedDevice : public sim::SerialPeer {
     std::span<const std::uint8_t> bytes_;
 };
 
-// Does nothing with what the routines show; the point is that nothing breaks.
-class NullView : public View {
-  public:
-    void showMessage(std::string_view, std::string_view, MessageStyle) override {}
-    void setCaption(std::string_view) override {}
-    void setStatusText(std::string_view) override {}
-    void setDeviceName(std::string_view) override {}
-    void setPicture(int) override {}
-    void setButtonVisible(int index, bool on) override {
-        visible[static_cast<std::size_t>(index)] = on;
-    }
-    void setButtonEnabled(int, bool) override {}
-    void setProgressVisible(bool) override {}
-    void setProgressMax(int) override {}
-    void setProgressValue(int) override {}
-    void yieldToEventLoop() override {}
-    void closeWindow() override {}
-    std::array<bool, kButtonCount> visible{};
-};
-
 const char* const kAdapters[] = {"Halvenmark Device Programmer", "Halvenmark Telemetry Station",
                                  "Halvenmark Serial Link"};
 
@@ -69,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     adapter.setPeer(&device);
     LinkState state;
     HMUModule link(state, adapter);
-    NullView view;
+    sim::NullView view;
     const Session session{state, link, view, store};
     UpdaterOperations operations(session);
     FrmStart window(state, link, view, operations);

@@ -12,23 +12,11 @@ namespace halvenmark {
 namespace {
 
 using testing::bytesOf;
+using testing::readReply;
 using testing::ScriptedLink;
 
 const std::vector<std::uint8_t> kAccepted{'W', 'M', 1};
 const std::vector<std::uint8_t> kRefused{'W', 'M', 0};
-
-// A read reply for `address` carrying `data`, with its checksum and a trailing byte.
-std::vector<std::uint8_t> readReply(int address, std::span<const std::uint8_t> data) {
-    std::vector<std::uint8_t> reply{'R', 'M'};
-    std::uint8_t checksum = frames::checksumSeed(address);
-    for (std::uint8_t value : data) {
-        reply.push_back(value);
-        checksum ^= value;
-    }
-    reply.push_back(checksum);
-    reply.push_back(0x00);
-    return reply;
-}
 
 class MemoryLoopsTest : public ::testing::Test {
   protected:

@@ -16,16 +16,8 @@ const std::vector<std::uint8_t> kAccepted{'W', 'M', 1};
 
 // A read reply that matches ImageData for the frame at `address`, first form.
 std::vector<std::uint8_t> goodRead(const LinkState& state, int address) {
-    std::vector<std::uint8_t> reply{'R', 'M'};
-    std::uint8_t checksum = static_cast<std::uint8_t>((address & 0xFF) ^ (address >> 8) ^ 8);
-    for (int i = 0; i < 8; ++i) {
-        const std::uint8_t value = state.ImageData[static_cast<std::size_t>(2 * address + i)];
-        reply.push_back(value);
-        checksum ^= value;
-    }
-    reply.push_back(checksum);
-    reply.push_back(0);
-    return reply;
+    return testing::readReply(
+        address, std::span(state.ImageData).subspan(static_cast<std::size_t>(2 * address), 8));
 }
 
 class ProgramUpperSectionTest : public ::testing::Test {

@@ -7,6 +7,7 @@
 
 #include "catalogue/ResourceStore.h"
 #include "link/HMUModule.h"
+#include "protocol/Frames.h"
 #include "protocol/Session.h"
 #include "resources/EmbeddedResources.h"
 #include "sim/ScriptedPeer.h"
@@ -52,6 +53,19 @@ struct ScriptedLink {
 
 inline std::vector<std::uint8_t> bytesOf(std::string_view text) {
     return {text.begin(), text.end()};
+}
+
+// A sound read reply for `address` carrying `data`: "RM", the data, its checksum, a trailing byte.
+inline std::vector<std::uint8_t> readReply(int address, std::span<const std::uint8_t> data) {
+    std::vector<std::uint8_t> reply{'R', 'M'};
+    std::uint8_t checksum = frames::checksumSeed(address);
+    for (std::uint8_t value : data) {
+        reply.push_back(value);
+        checksum ^= value;
+    }
+    reply.push_back(checksum);
+    reply.push_back(0x00);
+    return reply;
 }
 
 }  // namespace halvenmark::testing

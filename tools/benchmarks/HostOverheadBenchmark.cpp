@@ -19,6 +19,7 @@
 #include "protocol/Frames.h"
 #include "protocol/MemoryLoops.h"
 #include "resources/EmbeddedResources.h"
+#include "sim/NullView.h"
 
 namespace {
 
@@ -132,22 +133,6 @@ class ZeroLatencyDevice : public FtDriver {
     std::uint32_t offset_ = 0;
 };
 
-class QuietView : public View {
-  public:
-    void showMessage(std::string_view, std::string_view, MessageStyle) override {}
-    void setCaption(std::string_view) override {}
-    void setStatusText(std::string_view) override {}
-    void setDeviceName(std::string_view) override {}
-    void setPicture(int) override {}
-    void setButtonVisible(int, bool) override {}
-    void setButtonEnabled(int, bool) override {}
-    void setProgressVisible(bool) override {}
-    void setProgressMax(int) override {}
-    void setProgressValue(int) override {}
-    void yieldToEventLoop() override {}
-    void closeWindow() override {}
-};
-
 struct Bench {
     explicit Bench(bool byteAddressed) : device(byteAddressed) {
         link.OpenAdapter();
@@ -162,7 +147,7 @@ struct Bench {
     ZeroLatencyDevice device;
     LinkState state;
     HMUModule link{state, device};
-    QuietView view;
+    sim::NullView view;
     resources::EmbeddedStore store;
     Session session{state, link, view, store};
     MemoryLoops loops{session};
