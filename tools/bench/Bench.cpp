@@ -56,6 +56,7 @@ int runBench(const BenchOptions& options, std::ostream& out) {
             view.endAction();
         }
     }
+    rig.window().Unload();  // the program ends: its window closes, and the adapter with it
     if (options.memory) {
         printMemory(rig.device(), out);
     }
