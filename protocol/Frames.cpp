@@ -2,13 +2,23 @@
 
 namespace halvenmark::frames {
 
-void putWriteMemory(LinkState& state, int address, std::span<const std::uint8_t> data) {
+namespace {
+
+// Two command letters and an address, low byte first: the first four bytes of "WM", "RM" and
+// the addressed "EX" frame.
+void putCommandAndAddress(FrameBuffer& tx, std::string_view command, int address) {
     const AddressBytes bytes = addressBytes(address);
-    FrameBuffer& tx = state.TxBuffer;
-    tx.at(1) = 'W';
-    tx.at(2) = 'M';
+    tx.at(1) = static_cast<std::uint8_t>(command[0]);
+    tx.at(2) = static_cast<std::uint8_t>(command[1]);
     tx.at(3) = bytes.low;
     tx.at(4) = bytes.high;
+}
+
+}  // namespace
+
+void putWriteMemory(LinkState& state, int address, std::span<const std::uint8_t> data) {
+    FrameBuffer& tx = state.TxBuffer;
+    putCommandAndAddress(tx, "WM", address);
     state.FrameChecksum = checksumSeed(address);
     int position = kWriteHeaderBytes + 1;
     for (std::uint8_t value : data) {
@@ -20,12 +30,7 @@ void putWriteMemory(LinkState& state, int address, std::span<const std::uint8_t>
 }
 
 void putReadMemory(LinkState& state, int address) {
-    const AddressBytes bytes = addressBytes(address);
-    FrameBuffer& tx = state.TxBuffer;
-    tx.at(1) = 'R';
-    tx.at(2) = 'M';
-    tx.at(3) = bytes.low;
-    tx.at(4) = bytes.high;
+    putCommandAndAddress(state.TxBuffer, "RM", address);
     state.BytesToWrite = kReadFrameBytes;
     state.FrameChecksum = checksumSeed(address);
 }
@@ -61,12 +66,8 @@ bool replyChecksumValid(LinkState& state, int dataBytes) {
 }
 
 void putAddressedEx(LinkState& state, int address) {
-    const AddressBytes bytes = addressBytes(address);
-    state.TxBuffer.at(1) = 'E';
-    state.TxBuffer.at(2) = 'X';
-    state.TxBuffer.at(3) = bytes.low;
-    state.TxBuffer.at(4) = bytes.high;
-    state.BytesToWrite = 4;
+    putCommandAndAddress(state.TxBuffer, kShortEx.command, address);
+    state.BytesToWrite = kAddressedExBytes;
 }
 
 bool exchange(LinkState& state, HMUModule& link, int replyBytes) {

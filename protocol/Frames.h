@@ -86,6 +86,7 @@ struct ControlFrame {
 constexpr ControlFrame kWake{"VNR", 3, "VNR"};
 constexpr ControlFrame kShortEx{"EX", 2, "EX"};
 constexpr ControlFrame kInfo{"IF", 6, ""};
+constexpr int kAddressedExBytes = 4;
 constexpr int kInfoFirstRfPosition = 3;
 constexpr int kInfoSecondRfPosition = 4;
 

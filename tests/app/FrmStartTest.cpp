@@ -6,30 +6,14 @@
 
 #include "app/Messages.h"
 #include "support/Fixtures.h"
+#include "support/StandInOperations.h"
 
 namespace halvenmark {
 namespace {
 
 using testing::RecordingView;
 
-// Stand-ins for identification and flashing that do what the test tells them.
-class StandInOperations : public DeviceOperations {
-  public:
-    std::function<void()> check;
-    std::function<void()> flash;
-    int checks = 0;
-    int flashes = 0;
-    void CheckDevice() override {
-        ++checks;
-        if (check)
-            check();
-    }
-    void FlashDevice() override {
-        ++flashes;
-        if (flash)
-            flash();
-    }
-};
+using testing::StandInOperations;
 
 class FrmStartTest : public ::testing::Test {
   protected:

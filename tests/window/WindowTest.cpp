@@ -15,6 +15,7 @@
 #include "app/window/SingleInstance.h"
 #include "resources/EmbeddedResources.h"
 #include "sim/SimAdapter.h"
+#include "support/StandInOperations.h"
 
 namespace halvenmark {
 namespace {
@@ -45,19 +46,7 @@ class MessageBoxCatcher {
     QTimer timer_;
 };
 
-class StandInOperations : public DeviceOperations {
-  public:
-    std::function<void()> check;
-    std::function<void()> flash;
-    void CheckDevice() override {
-        if (check)
-            check();
-    }
-    void FlashDevice() override {
-        if (flash)
-            flash();
-    }
-};
+using testing::StandInOperations;
 
 class WindowTest : public ::testing::Test {
   protected:
