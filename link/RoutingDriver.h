@@ -13,7 +13,6 @@ namespace halvenmark {
 class RoutingDriver : public FtDriver {
   public:
     void add(std::unique_ptr<FtDriver> backend);
-    std::size_t backendCount() const { return backends_.size(); }
 
     FtStatus OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) override;
     FtStatus Close(FtHandle handle) override;

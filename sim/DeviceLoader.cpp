@@ -111,7 +111,6 @@ PeerReply DeviceLoader::writeMemory(std::span<const std::uint8_t> frame) {
         const std::size_t position = offset + faults_->random()() % dataBytes;
         memory_[position] ^= static_cast<std::uint8_t>(1u << (faults_->random()() % 8));
     }
-    ++acceptedWrites_;
     return {{'W', 'M', frames::kWriteAccepted}, config_.programmingTime};
 }
 

@@ -38,13 +38,11 @@ class DeviceLoader : public SerialPeer {
     PeerReply onFrame(std::span<const std::uint8_t> frame) override;
 
     const DeviceConfig& config() const { return config_; }
-    MemoryForm form() const { return form_; }
     const std::vector<std::uint8_t>& memory() const { return memory_; }
     const std::vector<std::uint8_t>& initialMemory() const { return initial_; }
     // Byte offsets covered by accepted write frames, as inclusive runs in ascending order.
     std::vector<std::pair<int, int>> writtenRuns() const;
     bool wasWritten(std::size_t offset) const { return written_[offset]; }
-    std::int64_t acceptedWrites() const { return acceptedWrites_; }
 
     // The memory form and size a device of this identity code has.
     static MemoryForm formFor(std::uint8_t identityCode);
@@ -63,7 +61,6 @@ class DeviceLoader : public SerialPeer {
     std::vector<std::uint8_t> memory_;
     std::vector<std::uint8_t> initial_;
     std::vector<bool> written_;
-    std::int64_t acceptedWrites_ = 0;
 };
 
 }  // namespace halvenmark::sim

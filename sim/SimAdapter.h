@@ -85,7 +85,6 @@ class SimAdapter : public FtDriver {
     Nanoseconds now() const { return now_; }
     Nanoseconds wireTime() const { return wire_; }
     std::int64_t framesSent() const { return framesSent_; }
-    std::uint32_t baudRate() const { return baudRate_; }
     std::uint8_t bitMode() const { return bitMask_; }
     bool isOpen() const { return open_; }
     std::size_t pendingBytes() const { return rx_.size(); }
