@@ -58,12 +58,13 @@ void SimAdapter::injectStatus(FtFunction function, FtStatus status, int times) {
     }
 }
 
-FtStatus SimAdapter::begin(FtFunction function, FtHandle handle, const std::string& arguments) {
+template <typename Describe>
+FtStatus SimAdapter::begin(FtFunction function, FtHandle handle, Describe describeArguments) {
     if (now_ > timeLimit_) {
         throw SimulatedHang{};
     }
     if (logCalls_) {
-        calls_.push_back(std::string(functionName(function)) + "(" + arguments + ")");
+        calls_.push_back(std::string(functionName(function)) + "(" + describeArguments() + ")");
     }
     auto found = injected_.find(function);
     if (found != injected_.end() && !found->second.empty()) {
@@ -85,7 +86,7 @@ SimAdapter::Nanoseconds SimAdapter::byteTime(std::size_t count) const {
 FtStatus SimAdapter::OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) {
     const std::string wanted = description != nullptr ? description : "";
     const FtStatus status =
-        begin(FtFunction::OpenEx, nullptr, wanted + ", " + std::to_string(flags));
+        begin(FtFunction::OpenEx, nullptr, [&] { return wanted + ", " + std::to_string(flags); });
     if (status != ft::kOk) {
         return status;
     }
@@ -99,7 +100,7 @@ FtStatus SimAdapter::OpenEx(const char* description, std::uint32_t flags, FtHand
 }
 
 FtStatus SimAdapter::Close(FtHandle handle) {
-    const FtStatus status = begin(FtFunction::Close, handle, "");
+    const FtStatus status = begin(FtFunction::Close, handle, [&] { return std::string(); });
     if (status != ft::kOk) {
         return status;
     }
@@ -110,7 +111,8 @@ FtStatus SimAdapter::Close(FtHandle handle) {
 
 FtStatus SimAdapter::Write(FtHandle handle, const void* buffer, std::uint32_t bytesToWrite,
                            std::uint32_t* bytesWritten) {
-    const FtStatus status = begin(FtFunction::Write, handle, std::to_string(bytesToWrite));
+    const FtStatus status =
+        begin(FtFunction::Write, handle, [&] { return std::to_string(bytesToWrite); });
     if (status != ft::kOk) {
         return status;
     }
@@ -166,7 +168,8 @@ void SimAdapter::deliver(const std::vector<std::uint8_t>& bytes, Nanoseconds las
 FtStatus SimAdapter::Read(FtHandle handle, void* buffer, std::uint32_t bytesToRead,
                           std::uint32_t* bytesReturned) {
     *bytesReturned = 0;
-    const FtStatus status = begin(FtFunction::Read, handle, std::to_string(bytesToRead));
+    const FtStatus status =
+        begin(FtFunction::Read, handle, [&] { return std::to_string(bytesToRead); });
     if (status != ft::kOk && status != ft::kIoError) {
         return status;
     }
@@ -198,7 +201,7 @@ FtStatus SimAdapter::Read(FtHandle handle, void* buffer, std::uint32_t bytesToRe
 }
 
 FtStatus SimAdapter::Purge(FtHandle handle, std::uint32_t mask) {
-    const FtStatus status = begin(FtFunction::Purge, handle, std::to_string(mask));
+    const FtStatus status = begin(FtFunction::Purge, handle, [&] { return std::to_string(mask); });
     if (observer_ != nullptr) {
         observer_->onPurge();
     }
@@ -215,7 +218,8 @@ FtStatus SimAdapter::Purge(FtHandle handle, std::uint32_t mask) {
 }
 
 FtStatus SimAdapter::SetBaudRate(FtHandle handle, std::uint32_t baudRate) {
-    const FtStatus status = begin(FtFunction::SetBaudRate, handle, std::to_string(baudRate));
+    const FtStatus status =
+        begin(FtFunction::SetBaudRate, handle, [&] { return std::to_string(baudRate); });
     if (status == ft::kOk) {
         baudRate_ = baudRate;
     }
@@ -224,7 +228,7 @@ FtStatus SimAdapter::SetBaudRate(FtHandle handle, std::uint32_t baudRate) {
 
 FtStatus SimAdapter::SetBitMode(FtHandle handle, std::uint8_t mask, std::uint8_t mode) {
     const FtStatus status =
-        begin(FtFunction::SetBitMode, handle, hex(mask, 2) + ", " + hex(mode, 2));
+        begin(FtFunction::SetBitMode, handle, [&] { return hex(mask, 2) + ", " + hex(mode, 2); });
     if (status == ft::kOk) {
         bitMask_ = mask;
     }
@@ -233,13 +237,14 @@ FtStatus SimAdapter::SetBitMode(FtHandle handle, std::uint8_t mask, std::uint8_t
 
 FtStatus SimAdapter::SetFlowControl(FtHandle handle, std::uint16_t flowControl, std::uint8_t xon,
                                     std::uint8_t xoff) {
-    return begin(FtFunction::SetFlowControl, handle,
-                 hex(flowControl, 4) + ", " + std::to_string(xon) + ", " + std::to_string(xoff));
+    return begin(FtFunction::SetFlowControl, handle, [&] {
+        return hex(flowControl, 4) + ", " + std::to_string(xon) + ", " + std::to_string(xoff);
+    });
 }
 
 FtStatus SimAdapter::SetLatencyTimer(FtHandle handle, std::uint8_t milliseconds) {
     const FtStatus status =
-        begin(FtFunction::SetLatencyTimer, handle, std::to_string(milliseconds));
+        begin(FtFunction::SetLatencyTimer, handle, [&] { return std::to_string(milliseconds); });
     if (status == ft::kOk) {
         latencyMs_ = milliseconds;
     }
@@ -248,30 +253,33 @@ FtStatus SimAdapter::SetLatencyTimer(FtHandle handle, std::uint8_t milliseconds)
 
 FtStatus SimAdapter::SetUSBParameters(FtHandle handle, std::uint32_t inTransferSize,
                                       std::uint32_t outTransferSize) {
-    return begin(FtFunction::SetUSBParameters, handle,
-                 std::to_string(inTransferSize) + ", " + std::to_string(outTransferSize));
+    return begin(FtFunction::SetUSBParameters, handle, [&] {
+        return std::to_string(inTransferSize) + ", " + std::to_string(outTransferSize);
+    });
 }
 
 FtStatus SimAdapter::SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength,
                                             std::uint8_t stopBits, std::uint8_t parity) {
-    return begin(FtFunction::SetDataCharacteristics, handle,
-                 std::to_string(wordLength) + ", " + std::to_string(stopBits) + ", " +
-                     std::to_string(parity));
+    return begin(FtFunction::SetDataCharacteristics, handle, [&] {
+        return std::to_string(wordLength) + ", " + std::to_string(stopBits) + ", " +
+               std::to_string(parity);
+    });
 }
 
 FtStatus SimAdapter::SetChars(FtHandle handle, std::uint8_t eventChar,
                               std::uint8_t eventCharEnabled, std::uint8_t errorChar,
                               std::uint8_t errorCharEnabled) {
-    return begin(FtFunction::SetChars, handle,
-                 std::to_string(eventChar) + ", " + std::to_string(eventCharEnabled) + ", " +
-                     std::to_string(errorChar) + ", " + std::to_string(errorCharEnabled));
+    return begin(FtFunction::SetChars, handle, [&] {
+        return std::to_string(eventChar) + ", " + std::to_string(eventCharEnabled) + ", " +
+               std::to_string(errorChar) + ", " + std::to_string(errorCharEnabled);
+    });
 }
 
 FtStatus SimAdapter::SetTimeouts(FtHandle handle, std::uint32_t readTimeoutMs,
                                  std::uint32_t writeTimeoutMs) {
-    const FtStatus status =
-        begin(FtFunction::SetTimeouts, handle,
-              std::to_string(readTimeoutMs) + ", " + std::to_string(writeTimeoutMs));
+    const FtStatus status = begin(FtFunction::SetTimeouts, handle, [&] {
+        return std::to_string(readTimeoutMs) + ", " + std::to_string(writeTimeoutMs);
+    });
     if (status == ft::kOk) {
         readTimeoutMs_ = readTimeoutMs;
     }

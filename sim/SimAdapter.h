@@ -117,8 +117,10 @@ class SimAdapter : public FtDriver {
         bool startsPart;      // first byte of a later part of a split reply
     };
 
-    // Logs the call and returns an injected status, or checks the handle.
-    FtStatus begin(FtFunction function, FtHandle handle, const std::string& arguments);
+    // Logs the call and returns an injected status, or checks the handle. The arguments are
+    // described only when the log is on: reads and writes pass here for every frame.
+    template <typename Describe>
+    FtStatus begin(FtFunction function, FtHandle handle, Describe describeArguments);
     Nanoseconds byteTime(std::size_t count) const;
     void deliver(const std::vector<std::uint8_t>& bytes, Nanoseconds lastByteOnWire, int parts);
 

@@ -36,6 +36,7 @@ int runBench(const BenchOptions& options, std::ostream& out) {
     const resources::EmbeddedStore store;
     BenchView view(out);
     sim::SimulatedRig rig(options.rig, view, store);
+    rig.adapter().setCallLogEnabled(false);  // the bench prints; it keeps no call log
     if (options.trace) {
         rig.adapter().setObserver(&view);
     }
