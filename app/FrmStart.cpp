@@ -1,7 +1,7 @@
 #include "app/FrmStart.h"
 
-#include "app/Messages.h"
 #include "catalogue/DeviceCatalogue.h"
+#include "protocol/Messages.h"
 
 namespace halvenmark {
 

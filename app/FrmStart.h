@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/View.h"
 #include "link/HMUModule.h"
 #include "link/LinkState.h"
+#include "protocol/View.h"
 
 namespace halvenmark {
 

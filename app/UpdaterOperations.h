@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/FrmStart.h"
-#include "protocol/Session.h"
+#include "catalogue/Session.h"
 
 namespace halvenmark {
 

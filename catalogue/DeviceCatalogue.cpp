@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/Messages.h"
+#include "protocol/Messages.h"
 
 namespace halvenmark::catalogue {
 

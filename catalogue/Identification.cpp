@@ -4,11 +4,11 @@
 #include <array>
 #include <utility>
 
-#include "app/Messages.h"
 #include "catalogue/DeviceCatalogue.h"
 #include "catalogue/ImageStore.h"
 #include "catalogue/VersionCodes.h"
 #include "protocol/Frames.h"
+#include "protocol/Messages.h"
 
 namespace halvenmark {
 

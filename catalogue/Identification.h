@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/Session.h"
+#include "catalogue/Session.h"
 
 namespace halvenmark {
 

@@ -1,6 +1,6 @@
 #include "catalogue/VersionCodes.h"
 
-#include "app/Messages.h"
+#include "protocol/Messages.h"
 
 namespace halvenmark {
 

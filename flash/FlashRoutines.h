@@ -1,8 +1,8 @@
 #pragma once
 
+#include "catalogue/Session.h"
 #include "flash/ProbePatterns.h"
 #include "flash/Routes.h"
-#include "protocol/Session.h"
 
 namespace halvenmark {
 

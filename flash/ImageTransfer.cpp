@@ -1,6 +1,6 @@
-#include "app/Messages.h"
 #include "flash/FlashRoutines.h"
 #include "protocol/Frames.h"
+#include "protocol/Messages.h"
 
 namespace halvenmark {
 

@@ -1,7 +1,7 @@
-#include "app/Messages.h"
 #include "flash/FlashRoutines.h"
 #include "protocol/Frames.h"
 #include "protocol/MemoryLoops.h"
+#include "protocol/Messages.h"
 
 namespace halvenmark {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/Session.h"
+#include "protocol/LinkSession.h"
 
 namespace halvenmark {
 
@@ -18,7 +18,7 @@ class MemoryLoops {
   public:
     static constexpr std::int32_t kRetryBudget = 50;
 
-    explicit MemoryLoops(const Session& session) : s_(session) {}
+    explicit MemoryLoops(const LinkSession& session) : s_(session) {}
 
     void WriteMemoryRange();
     void VerifyMemoryRange();
@@ -31,7 +31,7 @@ class MemoryLoops {
     std::span<const std::uint8_t> imageBytes(int index, int count) const;
     void advanceFirstFormProgress();
 
-    const Session& s_;
+    const LinkSession& s_;
 };
 
 }  // namespace halvenmark

@@ -1,8 +1,8 @@
 #include "protocol/ProgramSections.h"
 
-#include "app/Messages.h"
 #include "protocol/Frames.h"
 #include "protocol/MemoryLoops.h"
+#include "protocol/Messages.h"
 
 namespace halvenmark {
 
@@ -14,14 +14,14 @@ void setArea(LinkState& state, const FirstFormArea& area) {
     state.ImageIndex = area.imageIndex;
 }
 
-void fail(const Session& session, std::string_view text) {
+void fail(const LinkSession& session, std::string_view text) {
     session.report(text, text::kWriteFailureTitle);
     session.state.OperationFailed = -1;
 }
 
 }  // namespace
 
-bool writeAndVerifyArea(const Session& session, const FirstFormArea& area) {
+bool writeAndVerifyArea(const LinkSession& session, const FirstFormArea& area) {
     MemoryLoops loops(session);
     setArea(session.state, area);
     loops.WriteMemoryRange();
@@ -33,7 +33,7 @@ bool writeAndVerifyArea(const Session& session, const FirstFormArea& area) {
     return session.state.OperationFailed != -1;
 }
 
-void ProgramUpperSection(const Session& session) {
+void ProgramUpperSection(const LinkSession& session) {
     if (!writeAndVerifyArea(session, kUpperSection)) {
         fail(session, text::kWriteErrorCorrupted);
         return;
@@ -46,7 +46,7 @@ void ProgramUpperSection(const Session& session) {
     }
 }
 
-void ProgramLowerSection(const Session& session) {
+void ProgramLowerSection(const LinkSession& session) {
     session.link.PurgeAdapter();
     if (!writeAndVerifyArea(session, kLowerSection)) {
         fail(session, text::kWriteErrorCorrupted);

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "protocol/Session.h"
+#include "protocol/LinkSession.h"
 
 namespace halvenmark {
 
@@ -20,13 +20,13 @@ constexpr FirstFormArea kLowerSection{0x0000, 0x0BFC, 0x0000};
 
 // Writes an area with WriteMemoryRange and, unless that spent its budget, reads it back with
 // VerifyMemoryRange; false when either ended with -1. Shows nothing.
-bool writeAndVerifyArea(const Session& session, const FirstFormArea& area);
+bool writeAndVerifyArea(const LinkSession& session, const FirstFormArea& area);
 
 // Writes and verifies the upper section, then sends the short EX frame and wakes the loader
 // again. OperationFailed is -1 after a failure, which has been reported; unchanged otherwise.
-void ProgramUpperSection(const Session& session);
+void ProgramUpperSection(const LinkSession& session);
 
 // Purges the adapter, then writes and verifies the lower section.
-void ProgramLowerSection(const Session& session);
+void ProgramLowerSection(const LinkSession& session);
 
 }  // namespace halvenmark

@@ -8,8 +8,9 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs=$(nproc)
 
-echo "=== format"
+echo "=== format and layers"
 scripts/format.sh --check
+scripts/check-layers.sh
 
 echo "=== build and tests"
 cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVENMARK_WERROR=ON > /dev/null

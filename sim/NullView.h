@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/View.h"
+#include "protocol/View.h"
 
 namespace halvenmark::sim {
 

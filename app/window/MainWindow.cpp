@@ -9,7 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/Messages.h"
+#include "protocol/Messages.h"
 
 namespace halvenmark {
 

@@ -4,8 +4,8 @@
 #include <array>
 
 #include "app/FrmStart.h"
-#include "app/View.h"
 #include "catalogue/ResourceStore.h"
+#include "protocol/View.h"
 
 class QLabel;
 class QMessageBox;

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/Messages.h"
+#include "protocol/Messages.h"
 #include "support/Fixtures.h"
 #include "support/StandInOperations.h"
 

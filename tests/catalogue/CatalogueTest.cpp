@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "app/Messages.h"
 #include "catalogue/VersionCodes.h"
+#include "protocol/Messages.h"
 
 namespace halvenmark {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Messages.h"
 #include "catalogue/ImageCodec.h"
 #include "catalogue/VersionCodes.h"
+#include "protocol/Messages.h"
 #include "support/Fixtures.h"
 #include "support/RigFixture.h"
 

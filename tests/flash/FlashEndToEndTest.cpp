@@ -1,10 +1,10 @@
 // Find then flash against the simulated device, for every catalogue row that has an image.
 #include <gtest/gtest.h>
 
-#include "app/Messages.h"
 #include "catalogue/DeviceCatalogue.h"
 #include "catalogue/ImageStore.h"
 #include "flash/Routes.h"
+#include "protocol/Messages.h"
 #include "sim/RouteCoverage.h"
 #include "support/RigFixture.h"
 

@@ -3,9 +3,9 @@
 
 #include <functional>
 
-#include "app/Messages.h"
 #include "flash/FlashRoutines.h"
 #include "protocol/Frames.h"
+#include "protocol/Messages.h"
 #include "support/Fixtures.h"
 #include "support/RigFixture.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Messages.h"
+#include "protocol/Messages.h"
 #include "support/Fixtures.h"
 
 namespace halvenmark {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "catalogue/ResourceStore.h"
+#include "catalogue/Session.h"
 #include "link/HMUModule.h"
 #include "protocol/Frames.h"
-#include "protocol/Session.h"
 #include "resources/EmbeddedResources.h"
 #include "sim/ScriptedPeer.h"
 #include "sim/SimAdapter.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/View.h"
+#include "protocol/View.h"
 
 namespace halvenmark::testing {
 

@@ -11,8 +11,8 @@
 
 #include <functional>
 
-#include "app/Messages.h"
 #include "app/window/SingleInstance.h"
+#include "protocol/Messages.h"
 #include "resources/EmbeddedResources.h"
 #include "sim/SimAdapter.h"
 #include "support/StandInOperations.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/View.h"
+#include "protocol/View.h"
 #include "sim/SimulatedRig.h"
 
 namespace halvenmark::bench {

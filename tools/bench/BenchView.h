@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/View.h"
+#include "protocol/View.h"
 #include "sim/SimAdapter.h"
 
 namespace halvenmark::bench {

@@ -1,19 +1,16 @@
 #pragma once
 
-#include "app/View.h"
-#include "catalogue/ResourceStore.h"
 #include "link/HMUModule.h"
 #include "link/LinkState.h"
+#include "protocol/View.h"
 
 namespace halvenmark {
 
-// What every routine of the updater works with: the shared record, the adapter link, the
-// window and the built-in resources.
-struct Session {
+// What the frame routines work with: the shared record, the adapter link and the window.
+struct LinkSession {
     LinkState& state;
     HMUModule& link;
     View& view;
-    const ResourceStore& store;
 
     // A message box with an OK button only and no icon.
     void report(std::string_view text, std::string_view title) const {
