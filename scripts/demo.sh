@@ -3,7 +3,7 @@
 # device: start-up, "Find Device" and "Flash Device", printed as the window shows them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh demo
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVENMARK_TESTS=OFF > /dev/null
 cmake --build build/release --target halvenmark-bench halvenmark-updater
 echo "--- halvenmark-bench (simulated Device Programmer, 6 channel Kestrel-A II receiver) ---"

@@ -1,16 +1,28 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, tests and packages with.
+# Installs the Debian packages the project needs:
+#   install-deps.sh demo   what building and running the program needs (the demo)
+#   install-deps.sh        that and everything the tests, the checks and the packages need
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 
-packages=(
-    cmake ninja-build g++ pkg-config dpkg-dev
+demo_packages=(
+    cmake ninja-build g++ pkg-config
     qt6-base-dev libgl-dev
     libftdi1-dev
+)
+test_packages=(
+    dpkg-dev lintian
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
     g++-mingw-w64-x86-64 wine64
 )
+
+packages=("${demo_packages[@]}")
+case "${1:-test}" in
+    demo) ;;
+    test) packages+=("${test_packages[@]}") ;;
+    *) echo "usage: $0 [demo|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -13,7 +13,7 @@ scripts/format.sh --check
 scripts/check-layers.sh
 
 echo "=== build and tests"
-cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVENMARK_WERROR=ON > /dev/null
+cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVENMARK_WERROR=ON > /dev/null
 cmake --build build/ci -j "$jobs"
 (cd build/ci && QT_QPA_PLATFORM=offscreen ctest -j "$jobs" --output-on-failure)
 
