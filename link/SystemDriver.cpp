@@ -27,12 +27,18 @@ class OwningLibftdiDriver : private SystemApiHolder, public LibftdiDriver {
 
 }  // namespace
 
+std::unique_ptr<FtDriver> makeLibftdiDriver() {
+#ifdef HALVENMARK_HAVE_LIBFTDI
+    return std::make_unique<OwningLibftdiDriver>();
+#else
+    return nullptr;
+#endif
+}
+
 std::unique_ptr<FtDriver> makeSystemDriver() {
     auto driver = std::make_unique<RoutingDriver>();
     driver->add(D2xxDriver::load());
-#ifdef HALVENMARK_HAVE_LIBFTDI
-    driver->add(std::make_unique<OwningLibftdiDriver>());
-#endif
+    driver->add(makeLibftdiDriver());
     return driver;
 }
 

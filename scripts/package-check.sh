@@ -30,7 +30,7 @@ done
 echo "package files and dependencies: ok ($depends)"
 
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$program" > /dev/null
-output=$(LD_PRELOAD="$PWD/$build/tests/libhalvenmark_dismiss_boxes.so" QT_QPA_PLATFORM=offscreen \
+output=$(LD_PRELOAD="$PWD/$build/tests/libhalvenmark_drive_window.so" QT_QPA_PLATFORM=offscreen \
          timeout 60 /usr/bin/halvenmark-updater 2> /dev/null) || fail "the installed program did not end by itself"
 dpkg -r halvenmark-updater > /dev/null
 [ "$output" = "message: Hardware Not Present | Serial Link, HMU, or Telemetry Station not found!" ] ||

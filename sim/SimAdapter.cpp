@@ -118,9 +118,6 @@ FtStatus SimAdapter::Write(FtHandle handle, const void* buffer, std::uint32_t by
     }
     const auto* bytes = static_cast<const std::uint8_t*>(buffer);
     std::vector<std::uint8_t> frame(bytes, bytes + bytesToWrite);
-    if (observer_ != nullptr) {
-        observer_->onWrite(frame);
-    }
     *bytesWritten = bytesToWrite;
     ++framesSent_;
 
@@ -194,17 +191,11 @@ FtStatus SimAdapter::Read(FtHandle handle, void* buffer, std::uint32_t bytesToRe
         rx_.pop_front();
     }
     *bytesReturned = static_cast<std::uint32_t>(count);
-    if (observer_ != nullptr) {
-        observer_->onRead(std::span<const std::uint8_t>(out, count));
-    }
     return status;
 }
 
 FtStatus SimAdapter::Purge(FtHandle handle, std::uint32_t mask) {
     const FtStatus status = begin(FtFunction::Purge, handle, [&] { return std::to_string(mask); });
-    if (observer_ != nullptr) {
-        observer_->onPurge();
-    }
     if (status != ft::kOk) {
         return status;
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/FtDriver.h"
+#include "sim/LineFaults.h"
 #include "sim/SerialPeer.h"
 
 namespace halvenmark::sim {
@@ -33,25 +34,6 @@ enum class FtFunction {
 // under test has hung.
 struct SimulatedHang {};
 
-// Sees every transfer at the driver boundary, in order (the bench's trace).
-class TransferObserver {
-  public:
-    virtual ~TransferObserver() = default;
-    virtual void onWrite(std::span<const std::uint8_t> bytes) = 0;
-    virtual void onRead(std::span<const std::uint8_t> bytes) = 0;  // empty: the read timed out
-    virtual void onPurge() = 0;
-};
-
-// Faults of the adapter and the line itself, consulted per call.
-class LineFaults {
-  public:
-    virtual ~LineFaults() = default;
-    virtual bool purgeFails() = 0;
-    virtual bool splitReplies() = 0;
-    // May drop the reply (clear it) or change its bytes.
-    virtual void onReply(std::vector<std::uint8_t>& reply) = 0;
-};
-
 // The adapter as the driver sees it, without hardware: which of the three adapters are
 // attached, the peer behind the serial line, a log of every call, and a virtual clock. A read
 // that times out advances the clock by the read time-out and returns at once, so nothing waits
@@ -63,7 +45,6 @@ class SimAdapter : public FtDriver {
 
     void attach(std::string description) { attached_.insert(std::move(description)); }
     void setPeer(SerialPeer* peer) { peer_ = peer; }
-    void setObserver(TransferObserver* observer) { observer_ = observer; }
     void setLineFaults(LineFaults* faults) { lineFaults_ = faults; }
     // The call log and the record of written frames (on by default).
     void setCallLogEnabled(bool enabled) { logCalls_ = enabled; }
@@ -126,7 +107,6 @@ class SimAdapter : public FtDriver {
 
     std::set<std::string> attached_;
     SerialPeer* peer_ = nullptr;
-    TransferObserver* observer_ = nullptr;
     LineFaults* lineFaults_ = nullptr;
     bool logCalls_ = true;
 

@@ -2,10 +2,21 @@
 
 namespace halvenmark::sim {
 
+FaultScope faultScopeOf(ButtonIndex button) {
+    switch (button) {
+        case kFindDeviceButton:
+            return FaultScope::Find;
+        case kFlashDeviceButton:
+            return FaultScope::Flash;
+        default:
+            return FaultScope::Always;
+    }
+}
+
 SimulatedRig::SimulatedRig(const RigOptions& options, View& view, const ResourceStore& store)
     : faults_(options.device.seed, options.faults),
       device_(options.device, &faults_),
-      link_(state_, adapter_),
+      link_(state_, tracing_),
       session_{state_, link_, view, store},
       operations_(session_),
       window_(state_, link_, view, operations_) {
@@ -18,22 +29,12 @@ SimulatedRig::SimulatedRig(const RigOptions& options, View& view, const Resource
     }
 }
 
-FrmStart::LoadResult SimulatedRig::start(const StartupFacts& facts) {
-    return window_.Load(facts);
+FrmStart::LoadResult SimulatedRig::start() {
+    return window_.Load({});
 }
 
 void SimulatedRig::press(ButtonIndex button) {
-    switch (button) {
-        case kFindDeviceButton:
-            faults_.beginPress(FaultScope::Find);
-            break;
-        case kFlashDeviceButton:
-            faults_.beginPress(FaultScope::Flash);
-            break;
-        default:
-            faults_.beginPress(FaultScope::Always);
-            break;
-    }
+    faults_.beginPress(faultScopeOf(button));
     window_.ButtonClick(static_cast<std::int16_t>(button));
     faults_.endPress();
 }

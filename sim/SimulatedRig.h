@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,7 +8,9 @@
 #include "catalogue/ResourceStore.h"
 #include "sim/DeviceLoader.h"
 #include "sim/FaultPlan.h"
+#include "sim/ProgramRig.h"
 #include "sim/SimAdapter.h"
+#include "sim/TracingDriver.h"
 
 namespace halvenmark::sim {
 
@@ -24,26 +25,27 @@ struct RigOptions {
     std::vector<Fault> faults;
 };
 
-// The updater's own code (start-up, click handler, routines, link) over the simulated adapter
-// and device: what the bench, the window bench and the end-to-end tests run.
-class SimulatedRig {
+// The updater's own code over the simulated adapter and device: what the bench, the window bench
+// and the end-to-end tests run.
+class SimulatedRig : public ProgramRig {
   public:
     SimulatedRig(const RigOptions& options, View& view, const ResourceStore& store);
 
-    FrmStart::LoadResult start(const StartupFacts& facts = {});
-    // Presses a button as the window does; faults scoped to it act during its first press.
-    void press(ButtonIndex button);
+    FrmStart::LoadResult start() override;
+    void press(ButtonIndex button) override;
+    void setTrace(TransferObserver* observer) override { tracing_.setObserver(observer); }
 
-    FrmStart& window() { return window_; }
+    FrmStart& window() override { return window_; }
+    LinkState& state() override { return state_; }
+    DeviceLoader& device() override { return device_; }
     SimAdapter& adapter() { return adapter_; }
-    DeviceLoader& device() { return device_; }
     FaultPlan& faults() { return faults_; }
-    LinkState& state() { return state_; }
 
   private:
     LinkState state_;
     FaultPlan faults_;
     SimAdapter adapter_;
+    TracingDriver tracing_{adapter_};
     DeviceLoader device_;
     HMUModule link_;
     Session session_;

@@ -41,8 +41,10 @@ constexpr std::array<std::string_view, kButtonCount> kCaptions{
     text::kFindDevice, text::kFlashDevice, text::kAbortFlash, text::kOk};
 constexpr int kSmallestReadableFontPoints = 6;
 
-QLabel* makeLabel(QWidget* parent, const Geometry& geometry, const char* name) {
+QLabel* makeLabel(QWidget* parent, const Geometry& geometry, const char* objectName,
+                  const char* name) {
     auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(objectName));
     label->setGeometry(geometry.rect());
     label->setAlignment(Qt::AlignCenter);
     label->setAccessibleName(QString::fromLatin1(name));
@@ -70,9 +72,9 @@ MainWindow::MainWindow(const ResourceStore& store, QWidget* parent)
     setObjectName(QStringLiteral("frmStart"));
     setFixedSize(twips(kClientWidth), twips(kClientHeight));
 
-    Picture1 = makeLabel(this, kPicture, "Device picture");
-    DeviceName = makeLabel(this, kDeviceName, "Device name");
-    StatusText = makeLabel(this, kStatusText, "Status");
+    Picture1 = makeLabel(this, kPicture, "Picture1", "Device picture");
+    DeviceName = makeLabel(this, kDeviceName, "DeviceName", "Device name");
+    StatusText = makeLabel(this, kStatusText, "StatusText", "Status");
     ProgressBar = new QProgressBar(this);
     ProgressBar->setGeometry(kProgressBar.rect());
     ProgressBar->setTextVisible(false);

@@ -7,10 +7,9 @@
 #include "sim/Sha256.h"
 #include "tools/bench/BenchView.h"
 #include "tools/bench/Campaign.h"
+#include "tools/bench/UsbBench.h"
 
 namespace halvenmark::bench {
-
-namespace {
 
 void printMemory(const sim::DeviceLoader& device, std::ostream& out) {
     for (const auto& [first, last] : device.writtenRuns()) {
@@ -21,64 +20,82 @@ void printMemory(const sim::DeviceLoader& device, std::ostream& out) {
     out << "memory-sha256: " << sim::sha256Hex(device.memory()) << '\n';
 }
 
-void printTiming(const sim::SimAdapter& adapter, std::chrono::nanoseconds host, std::ostream& out) {
-    using Seconds = std::chrono::duration<double>;
-    char line[160];
-    std::snprintf(line, sizeof line, "timing: exchanges=%lld wire=%.3fs modeled=%.3fs host=%.4fs\n",
-                  static_cast<long long>(adapter.framesSent()), Seconds(adapter.wireTime()).count(),
-                  Seconds(adapter.now()).count(), Seconds(host).count());
-    out << line;
+std::chrono::nanoseconds runActions(sim::ProgramRig& rig, BenchView& view,
+                                    const std::vector<Action>& actions, std::ostream& out) {
+    std::chrono::nanoseconds host{0};
+    if (rig.start() != FrmStart::LoadResult::ShowWindow) {
+        return host;
+    }
+    for (const Action& action : actions) {
+        if (view.closed()) {
+            break;  // the program has ended
+        }
+        if (!view.buttonVisible(action.button)) {
+            out << "skipped: " << action.name << '\n';
+            continue;
+        }
+        view.beginAction();
+        const auto started = std::chrono::steady_clock::now();
+        rig.press(action.button);
+        host += std::chrono::steady_clock::now() - started;
+        view.endAction();
+    }
+    return host;
 }
 
-}  // namespace
-
-int runBench(const BenchOptions& options, std::ostream& out) {
+ModelFigures runSimulated(const BenchOptions& options, std::ostream& out) {
     const resources::EmbeddedStore store;
     BenchView view(out);
     sim::SimulatedRig rig(options.rig, view, store);
     rig.adapter().setCallLogEnabled(false);  // the bench prints; it keeps no call log
     if (options.trace) {
-        rig.adapter().setObserver(&view);
+        rig.setTrace(&view);
     }
-    std::chrono::nanoseconds host{0};
-    if (rig.start() == FrmStart::LoadResult::ShowWindow) {
-        for (const Action& action : options.actions) {
-            if (view.closed()) {
-                break;  // the program has ended
-            }
-            if (!view.buttonVisible(action.button)) {
-                out << "skipped: " << action.name << '\n';
-                continue;
-            }
-            view.beginAction();
-            const auto started = std::chrono::steady_clock::now();
-            rig.press(action.button);
-            host += std::chrono::steady_clock::now() - started;
-            view.endAction();
-        }
-    }
+    const std::chrono::nanoseconds host = runActions(rig, view, options.actions, out);
     rig.window().Unload();  // the program ends: its window closes, and the adapter with it
     if (options.memory) {
         printMemory(rig.device(), out);
     }
+    const sim::SimAdapter& adapter = rig.adapter();
+    return {adapter.framesSent(), adapter.wireTime(), adapter.now(), host,
+            view.messageCount() > 0 ? kExitMessageShown : kExitNoMessage};
+}
+
+void printTiming(const ModelFigures& figures, std::ostream& out) {
+    using Seconds = std::chrono::duration<double>;
+    char line[160];
+    std::snprintf(line, sizeof line, "timing: exchanges=%lld wire=%.3fs modeled=%.3fs host=%.4fs\n",
+                  static_cast<long long>(figures.exchanges), Seconds(figures.wire).count(),
+                  Seconds(figures.modeled).count(), Seconds(figures.host).count());
+    out << line;
+}
+
+int runBench(const BenchOptions& options, std::ostream& out) {
+    const ModelFigures figures = runSimulated(options, out);
     if (options.timing) {
-        printTiming(rig.adapter(), host, out);
+        printTiming(figures, out);
     }
-    return view.messageCount() > 0 ? kExitMessageShown : kExitNoMessage;
+    return figures.exitCode;
 }
 
 int benchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (!args.empty() && args.front() == "campaign") {
         const auto campaign = parseCampaign({args.begin() + 1, args.end()}, err);
-        return campaign ? runCampaign(*campaign, out) : kExitUsage;
+        return campaign ? runCampaign(*campaign, out, err) : kExitUsage;
+    }
+    if (!args.empty() && args.front() == "usb-run") {
+        return usbRunMain({args.begin() + 1, args.end()}, out, err);
     }
     std::string error;
     const auto options = parseOptions(args, error);
-    if (!options) {
+    if (options && !options->usb && !options->usbFaults.empty()) {
+        error = "--usb-fault acts on the emulated adapters: it needs --usb";
+    }
+    if (!options || !error.empty()) {
         err << "halvenmark-bench: " << error << '\n';
         return kExitUsage;
     }
-    return runBench(*options, out);
+    return options->usb ? runUsbBench(*options, out, err) : runBench(*options, out);
 }
 
 }  // namespace halvenmark::bench

@@ -1,16 +1,41 @@
 #pragma once
 
+#include <chrono>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "sim/ProgramRig.h"
 #include "tools/bench/BenchOptions.h"
+#include "tools/bench/BenchView.h"
 
 namespace halvenmark::bench {
 
 constexpr int kExitNoMessage = 0;
 constexpr int kExitMessageShown = 1;
 constexpr int kExitUsage = 2;
+
+// Runs start-up, then the actions whose buttons are visible, printing "skipped:" for the others.
+// Returns the real time the actions took.
+std::chrono::nanoseconds runActions(sim::ProgramRig& rig, BenchView& view,
+                                    const std::vector<Action>& actions, std::ostream& out);
+
+// The "written:" and "memory-sha256:" lines of the device's memory.
+void printMemory(const sim::DeviceLoader& device, std::ostream& out);
+
+// What the link timing model makes of a run, and the run's exit code.
+struct ModelFigures {
+    std::int64_t exchanges;
+    std::chrono::nanoseconds wire;
+    std::chrono::nanoseconds modeled;
+    std::chrono::nanoseconds host;
+    int exitCode;
+};
+
+// A run of `options` over the simulated adapter, printing what the window shows (and the memory
+// lines when asked), but not the timing line.
+ModelFigures runSimulated(const BenchOptions& options, std::ostream& out);
+void printTiming(const ModelFigures& figures, std::ostream& out);
 
 // Runs start-up and the actions of `options` against the simulated hardware and prints what
 // the window shows. Returns the bench's exit code.

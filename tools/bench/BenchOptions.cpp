@@ -4,15 +4,11 @@
 #include <cstdio>
 #include <map>
 
+#include "sim/AdapterNames.h"
+
 namespace halvenmark::bench {
 
 namespace {
-
-const std::map<std::string, std::string> kAdapterNames{
-    {"programmer", sim::kProgrammerDescription},
-    {"telemetry", sim::kTelemetryDescription},
-    {"serial-link", sim::kSerialLinkDescription},
-};
 
 const std::map<std::string, ButtonIndex> kActions{
     {"find", kFindDeviceButton},
@@ -97,6 +93,16 @@ std::optional<BenchOptions> parseOptions(const std::vector<std::string>& args, s
             options.memory = true;
         } else if (arg == "--timing") {
             options.timing = true;
+        } else if (arg == "--usb") {
+            options.usb = true;
+        } else if (arg == "--usb-fault") {
+            const auto value = needValue(i);
+            if (!value)
+                return std::nullopt;
+            const auto fault = sim::usb::parseUsbFault(*value, error);
+            if (!fault)
+                return std::nullopt;
+            options.usbFaults.push_back(*fault);
         } else if (arg == "--no-device") {
             options.rig.deviceAttached = false;
         } else if (arg == "--adapter") {
@@ -106,13 +112,13 @@ std::optional<BenchOptions> parseOptions(const std::vector<std::string>& args, s
             options.rig.adapters.clear();
             if (*value != "none") {
                 for (const std::string& name : split(*value, ',')) {
-                    const auto found = kAdapterNames.find(name);
-                    if (found == kAdapterNames.end()) {
+                    const std::string description = sim::adapterDescription(name);
+                    if (description.empty()) {
                         error = "unknown adapter '" + name +
                                 "' (programmer, telemetry, serial-link or none)";
                         return std::nullopt;
                     }
-                    options.rig.adapters.push_back(found->second);
+                    options.rig.adapters.push_back(description);
                 }
             }
         } else if (arg == "--device" || arg == "--version" || arg == "--cpu") {
@@ -180,11 +186,7 @@ std::string describe(const BenchOptions& options) {
         text += "none";
     }
     for (std::size_t i = 0; i < options.rig.adapters.size(); ++i) {
-        for (const auto& [name, description] : kAdapterNames) {
-            if (description == options.rig.adapters[i]) {
-                text += (i > 0 ? "," : "") + name;
-            }
-        }
+        text += (i > 0 ? "," : "") + sim::adapterName(options.rig.adapters[i]);
     }
     const auto& device = options.rig.device;
     text += " --device " + hexByte(device.identityCode) + " --version " + hexByte(device.version) +
@@ -196,6 +198,12 @@ std::string describe(const BenchOptions& options) {
     }
     for (const sim::Fault& fault : options.rig.faults) {
         text += " --fault " + sim::describeFault(fault);
+    }
+    if (options.usb) {
+        text += " --usb";
+    }
+    for (const sim::usb::UsbFault& fault : options.usbFaults) {
+        text += " --usb-fault " + sim::usb::describeUsbFault(fault);
     }
     for (const Action& action : options.actions) {
         text += " " + action.name;

@@ -7,6 +7,7 @@
 
 #include "protocol/View.h"
 #include "sim/SimulatedRig.h"
+#include "sim/usb/UsbFaults.h"
 
 namespace halvenmark::bench {
 
@@ -22,6 +23,8 @@ struct BenchOptions {
     bool trace = false;
     bool memory = false;
     bool timing = false;
+    bool usb = false;  // through libftdi1 and libusb to emulated adapters
+    std::vector<sim::usb::UsbFault> usbFaults;
     std::string screenshots;  // gui only
 };
 

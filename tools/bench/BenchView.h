@@ -7,7 +7,7 @@
 #include <string>
 
 #include "protocol/View.h"
-#include "sim/SimAdapter.h"
+#include "sim/TransferObserver.h"
 
 namespace halvenmark::bench {
 

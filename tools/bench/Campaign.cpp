@@ -12,6 +12,7 @@
 #include "sim/RouteCoverage.h"
 #include "tools/bench/Bench.h"
 #include "tools/bench/BenchView.h"
+#include "tools/bench/UsbBench.h"
 
 namespace halvenmark::bench {
 
@@ -20,14 +21,6 @@ namespace {
 // A run whose simulated time passes this has hung: the longest sound flash, every retry
 // budget spent on silent reads included, stays far below it.
 constexpr auto kHangBound = std::chrono::minutes(30);
-
-struct Verdict {
-    bool complete = false;
-    bool falseSuccess = false;
-    bool silentFailure = false;
-    bool hang = false;
-    bool crash = false;
-};
 
 class Generator {
   public:
@@ -110,7 +103,7 @@ BenchOptions randomSession(Generator& g) {
 // Whether the device's memory holds, wherever the route wrote, the image the program chose for
 // the device it identified, with the bytes the route keeps left as they were. (A device that
 // identifies itself wrongly, with sound replies, gets the image of what it claims to be.)
-bool memoryHoldsTheImage(sim::SimulatedRig& rig, const ResourceStore& store) {
+bool memoryHoldsTheImage(sim::ProgramRig& rig, const ResourceStore& store) {
     const LinkState& st = rig.state();
     LinkState scratch;
     scratch.FirmwareResId = st.FirmwareResId;
@@ -126,10 +119,17 @@ Verdict judge(const BenchOptions& options, const ResourceStore& store) {
     sim::SimulatedRig rig(options.rig, view, store);
     rig.adapter().setCallLogEnabled(false);
     rig.adapter().setTimeLimit(kHangBound);
+    return judgeSession(rig, view, options, store);
+}
+
+}  // namespace
+
+Verdict judgeSession(sim::ProgramRig& rig, BenchView& view, const BenchOptions& session,
+                     const ResourceStore& store) {
     Verdict verdict;
     try {
         if (rig.start() == FrmStart::LoadResult::ShowWindow) {
-            for (const Action& action : options.actions) {
+            for (const Action& action : session.actions) {
                 if (view.closed())
                     break;
                 if (view.buttonVisible(action.button)) {
@@ -153,60 +153,80 @@ Verdict judge(const BenchOptions& options, const ResourceStore& store) {
     return verdict;
 }
 
-}  // namespace
+void CampaignTally::add(const Verdict& verdict, const BenchOptions& session, std::ostream& out) {
+    const char* defect = verdict.crash           ? "crash"
+                         : verdict.hang          ? "hang"
+                         : verdict.falseSuccess  ? "false success"
+                         : verdict.silentFailure ? "silent failure"
+                                                 : nullptr;
+    if (defect != nullptr) {
+        out << "defect: " << defect << ": halvenmark-bench " << describe(session) << '\n';
+    }
+    ++runs_;
+    complete_ += verdict.complete ? 1 : 0;
+    failed_ += verdict.complete ? 0 : 1;
+    falseSuccesses_ += verdict.falseSuccess ? 1 : 0;
+    silent_ += verdict.silentFailure ? 1 : 0;
+    hangs_ += verdict.hang || verdict.crash ? 1 : 0;
+}
+
+int CampaignTally::finish(std::ostream& out) const {
+    out << "campaign: " << runs_ << " runs, " << complete_ << " complete, " << failed_
+        << " failed, " << falseSuccesses_ << " false successes, " << silent_ << " silent failures, "
+        << hangs_ << " hangs\n";
+    return falseSuccesses_ + silent_ + hangs_ == 0 ? 0 : 1;
+}
 
 std::optional<CampaignOptions> parseCampaign(const std::vector<std::string>& args,
                                              std::ostream& err) {
+    constexpr const char* kUsage =
+        "halvenmark-bench: usage: halvenmark-bench campaign --runs N [--seed S] [--usb]\n";
     CampaignOptions options;
-    for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
-        const std::string& value = args[i + 1];
-        std::uint64_t number = 0;
-        const auto result = std::from_chars(value.data(), value.data() + value.size(), number);
-        if (result.ec != std::errc() || result.ptr != value.data() + value.size()) {
-            err << "halvenmark-bench: " << args[i] << " takes a whole number\n";
-            return std::nullopt;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--usb") {
+            options.usb = true;
+            continue;
         }
-        if (args[i] == "--runs") {
-            options.runs = static_cast<std::int64_t>(number);
-        } else if (args[i] == "--seed") {
-            options.seed = static_cast<std::uint32_t>(number);
-        } else {
+        if (args[i] != "--runs" && args[i] != "--seed") {
             err << "halvenmark-bench: unknown campaign option '" << args[i] << "'\n";
             return std::nullopt;
         }
+        if (i + 1 >= args.size()) {
+            err << kUsage;
+            return std::nullopt;
+        }
+        const std::string& value = args[++i];
+        std::uint64_t number = 0;
+        const auto result = std::from_chars(value.data(), value.data() + value.size(), number);
+        if (result.ec != std::errc() || result.ptr != value.data() + value.size()) {
+            err << "halvenmark-bench: " << args[i - 1] << " takes a whole number\n";
+            return std::nullopt;
+        }
+        if (args[i - 1] == "--runs") {
+            options.runs = static_cast<std::int64_t>(number);
+        } else {
+            options.seed = static_cast<std::uint32_t>(number);
+        }
     }
-    if (args.size() % 2 != 0 || options.runs <= 0) {
-        err << "halvenmark-bench: usage: halvenmark-bench campaign --runs N [--seed S]\n";
+    if (options.runs <= 0) {
+        err << kUsage;
         return std::nullopt;
     }
     return options;
 }
 
-int runCampaign(const CampaignOptions& options, std::ostream& out) {
+int runCampaign(const CampaignOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.usb) {
+        return runUsbCampaign(options, out, err);
+    }
     const resources::EmbeddedStore store;
     Generator generator(options.seed);
-    std::int64_t complete = 0, failed = 0, falseSuccesses = 0, silent = 0, hangs = 0;
+    CampaignTally tally;
     for (std::int64_t run = 0; run < options.runs; ++run) {
         const BenchOptions session = randomSession(generator);
-        const Verdict verdict = judge(session, store);
-        const char* defect = verdict.crash           ? "crash"
-                             : verdict.hang          ? "hang"
-                             : verdict.falseSuccess  ? "false success"
-                             : verdict.silentFailure ? "silent failure"
-                                                     : nullptr;
-        if (defect != nullptr) {
-            out << "defect: " << defect << ": halvenmark-bench " << describe(session) << '\n';
-        }
-        complete += verdict.complete ? 1 : 0;
-        failed += verdict.complete ? 0 : 1;
-        falseSuccesses += verdict.falseSuccess ? 1 : 0;
-        silent += verdict.silentFailure ? 1 : 0;
-        hangs += verdict.hang || verdict.crash ? 1 : 0;
+        tally.add(judge(session, store), session, out);
     }
-    out << "campaign: " << options.runs << " runs, " << complete << " complete, " << failed
-        << " failed, " << falseSuccesses << " false successes, " << silent << " silent failures, "
-        << hangs << " hangs\n";
-    return falseSuccesses + silent + hangs == 0 ? 0 : 1;
+    return tally.finish(out);
 }
 
 }  // namespace halvenmark::bench
