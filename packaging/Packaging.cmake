@@ -29,6 +29,7 @@ set(CPACK_DEBIAN_UPDATER_PACKAGE_NAME halvenmark-updater)
 set(CPACK_DEBIAN_UPDATER_PACKAGE_RECOMMENDS udev)
 set(CPACK_DEBIAN_UPDATER_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/postinst)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME halvenmark-updater-tools)
+set(CPACK_DEBIAN_TOOLS_PACKAGE_RECOMMENDS umockdev)  # the bench's emulated USB adapters
 set(CPACK_COMPONENT_UPDATER_DESCRIPTION
     "Finds the device on a Halvenmark USB programming adapter, says what it is and which firmware\n it will get, writes it and reads every byte back.")
 set(CPACK_COMPONENT_TOOLS_DESCRIPTION

@@ -15,6 +15,7 @@ test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
     g++-mingw-w64-x86-64 wine64
+    umockdev libumockdev-dev libusb-1.0-0-dev
 )
 
 packages=("${demo_packages[@]}")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every test: the unit and
-# end-to-end tests, the window tests (offscreen), the fault campaign, the fuzz targets briefly,
+# end-to-end tests, the window tests (offscreen), the tests over the real USB stack (libftdi1 and
+# libusb to emulated adapters), the fault campaigns, the fuzz targets briefly,
 # the sanitizer build of the whole suite, the Debian package check and the Windows
 # cross-compile of the core.
 set -euo pipefail
@@ -13,15 +14,19 @@ scripts/format.sh --check
 scripts/check-layers.sh
 
 echo "=== build and tests"
-cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVENMARK_WERROR=ON > /dev/null
+cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVENMARK_WERROR=ON \
+    -DHALVENMARK_REQUIRE_USB_EMULATION=ON > /dev/null
 cmake --build build/ci -j "$jobs"
 (cd build/ci && QT_QPA_PLATFORM=offscreen ctest -j "$jobs" --output-on-failure)
 
 echo "=== fault campaign"
 build/ci/tools/halvenmark-bench campaign --runs 2000 --seed 1
+echo "=== fault campaign over the real USB stack (adapters unplugged at random)"
+build/ci/tools/halvenmark-bench campaign --usb --runs 36 --seed 1
 
 echo "=== sanitizers (AddressSanitizer, UndefinedBehaviorSanitizer): the whole suite"
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVENMARK_SANITIZE=ON -DHALVENMARK_WERROR=ON > /dev/null
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVENMARK_SANITIZE=ON -DHALVENMARK_WERROR=ON \
+    -DHALVENMARK_REQUIRE_USB_EMULATION=ON > /dev/null
 cmake --build build/asan -j "$jobs"
 (cd build/asan && QT_QPA_PLATFORM=offscreen ctest -j "$jobs" --output-on-failure)
 

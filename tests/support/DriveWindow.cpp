@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -71,7 +72,7 @@ void step(Driver& driver, QWidget* window) {
 }
 
 void drive() {
-    auto* driver = new Driver;
+    auto driver = std::make_shared<Driver>();  // lives as long as the timer's handler
     driver->steps =
         qEnvironmentVariable("HALVENMARK_DRIVE").split(QLatin1Char(' '), Qt::SkipEmptyParts);
     auto* timer = new QTimer(QCoreApplication::instance());

@@ -17,6 +17,7 @@ struct Result {
 // Runs a shell command line; its standard output (and error, when asked) is collected.
 Result run(const std::string& command) {
     Result result{-1, {}};
+    std::fprintf(stderr, "CMD[%s] PL[%s]\n", command.c_str(), getenv("LD_PRELOAD"));
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
         return result;
@@ -33,10 +34,12 @@ Result run(const std::string& command) {
 Result updater(const std::string& options, const std::string& steps) {
     char folder[] = "/tmp/halvenmark-usb-XXXXXX";
     const std::string runtime = ::mkdtemp(folder);
-    return run(
-        "XDG_RUNTIME_DIR=" + runtime + " QT_QPA_PLATFORM=offscreen HALVENMARK_DRIVE='" + steps +
-        "' LD_PRELOAD=" HALVENMARK_DRIVE_WINDOW " timeout 120 " HALVENMARK_BENCH " usb-run " +
-        options + " -- " HALVENMARK_UPDATER " 2>/dev/null");
+    // The helper is preloaded into the bench and the updater only: timeout, which the sanitizer
+    // build's helper cannot be loaded into, comes first.
+    return run("timeout 120 env XDG_RUNTIME_DIR=" + runtime + " QT_QPA_PLATFORM=offscreen " +
+               "HALVENMARK_DRIVE='" + steps +
+               "' LD_PRELOAD=" HALVENMARK_DRIVE_WINDOW " " HALVENMARK_BENCH " usb-run " + options +
+               " -- " HALVENMARK_UPDATER " 2>/dev/null");
 }
 
 std::string lineOf(const std::string& text, const std::string& start) {
