@@ -6,7 +6,7 @@
 namespace halvenmark {
 
 void UpdaterOperations::CheckDevice() {
-    Identification(session_).CheckDevice();
+    Identification(session_, routes::auxImageOf).CheckDevice();
 }
 
 void UpdaterOperations::FlashDevice() {

@@ -2,6 +2,8 @@
 // writes the new firmware and proves every byte by reading it back.
 #include <QApplication>
 #include <QFileInfo>
+#include <iostream>
+#include <utility>
 
 #include "app/FrmStart.h"
 #include "app/UpdaterOperations.h"
@@ -24,7 +26,15 @@ int main(int argc, char** argv) {
         QFileInfo(QApplication::applicationFilePath()).completeBaseName().toStdString();
 
     const auto driver = makeSystemDriver();
-    const resources::EmbeddedStore store;
+    const resources::EmbeddedStore embedded;
+    // A placeholder image must never reach a device: the program's store does not hand them out,
+    // so a device that would get one is refused as one without an image.
+    bool told = false;
+    const resources::PlaceholderRefusingStore store(embedded, [&told](int) {
+        if (!std::exchange(told, true)) {
+            std::cerr << "halvenmark-updater: " << resources::kPlaceholderNote << '\n';
+        }
+    });
     LinkState state;
     HMUModule link(state, *driver);
     MainWindow window(store);

@@ -152,12 +152,14 @@ bool Identification::checkRfFirmware() {
     return true;
 }
 
-// A device whose image or picture the program does not carry is refused before anything of
-// it is shown, and no version is read from an image that did not load.
+// A device whose image, auxiliary image or picture the program does not carry is refused before
+// anything of it is shown, and no version is read from an image that did not load.
 bool Identification::prepareImage() {
     LinkState& st = s_.state;
     LoadFirmwareImage(st, s_.store);
-    if (st.OperationFailed != 0 || !s_.store.find(ResourceType::Bitmap, st.PictureResId)) {
+    const int aux = auxImageOf_ != nullptr ? auxImageOf_(st.FirmwareResId) : 0;
+    if (st.OperationFailed != 0 || (aux != 0 && !s_.store.find(ResourceType::Jpg, aux)) ||
+        !s_.store.find(ResourceType::Bitmap, st.PictureResId)) {
         leave(Exit::NotSupported);
         return false;
     }

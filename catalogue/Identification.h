@@ -9,7 +9,12 @@ namespace halvenmark {
 // picture, name and version line, prepares its image and offers "Flash Device".
 class Identification {
   public:
-    explicit Identification(const Session& session) : s_(session) {}
+    // The auxiliary image the flashing route of a firmware image writes (0: none); the routes
+    // know it, and a device is refused when the store lacks it.
+    using AuxImageOf = int (*)(std::int16_t imageId);
+
+    explicit Identification(const Session& session, AuxImageOf auxImageOf = nullptr)
+        : s_(session), auxImageOf_(auxImageOf) {}
 
     void CheckDevice();
 
@@ -27,6 +32,7 @@ class Identification {
     void unscrambleReply(int lastPosition);
 
     const Session& s_;
+    AuxImageOf auxImageOf_;
 };
 
 }  // namespace halvenmark

@@ -52,4 +52,9 @@ const Route& routeFor(std::int16_t imageId) {
     return kDefault;
 }
 
+int auxImageOf(std::int16_t imageId) {
+    const Route& route = routeFor(imageId);
+    return route.aux != nullptr ? route.aux->auxResId : 0;
+}
+
 }  // namespace halvenmark::routes

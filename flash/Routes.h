@@ -90,4 +90,7 @@ struct Route {
 // The route for a firmware image id; every id not routed elsewhere takes the default route.
 const Route& routeFor(std::int16_t imageId);
 
+// The auxiliary image the route of a firmware image writes, or 0 for none.
+int auxImageOf(std::int16_t imageId);
+
 }  // namespace halvenmark::routes

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <span>
 
 #include "catalogue/ResourceStore.h"
+#include "resources/StoreTable.h"
 
 namespace halvenmark::resources {
 
@@ -12,6 +15,7 @@ struct EmbeddedResource {
     int id;
     const unsigned char* data;
     std::size_t size;
+    ResourceOrigin origin;  // from the store's manifest
 };
 
 // Every resource built into the executable, from the files under resources/.
@@ -21,6 +25,29 @@ std::span<const EmbeddedResource> embeddedResources();
 class EmbeddedStore : public ResourceStore {
   public:
     std::optional<std::span<const std::uint8_t>> find(ResourceType type, int id) const override;
+    // Where a built-in resource comes from; nullopt for one the store does not hold.
+    std::optional<ResourceOrigin> origin(ResourceType type, int id) const;
 };
+
+// The store as the product executable uses it: a placeholder firmware or auxiliary image is not
+// there for it, so no placeholder ever reaches a device (a device whose images are placeholders
+// is refused as one the program has no image for). `onRefusal` hears of every refusal. The
+// pictures are shown as they are.
+class PlaceholderRefusingStore : public ResourceStore {
+  public:
+    PlaceholderRefusingStore(const EmbeddedStore& store, std::function<void(int id)> onRefusal)
+        : store_(store), onRefusal_(std::move(onRefusal)) {}
+
+    std::optional<std::span<const std::uint8_t>> find(ResourceType type, int id) const override;
+
+  private:
+    const EmbeddedStore& store_;
+    std::function<void(int id)> onRefusal_;
+};
+
+// What the program says on standard error when it refuses a placeholder image.
+constexpr const char* kPlaceholderNote =
+    "this build carries placeholder firmware images, not the product's: it identifies devices "
+    "but flashes none";
 
 }  // namespace halvenmark::resources

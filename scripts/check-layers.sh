@@ -12,7 +12,7 @@ declare -A allowed=(
     [catalogue]="catalogue protocol link"
     [flash]="flash catalogue protocol link"
     [app]="app flash catalogue protocol link resources"
-    [resources]="resources catalogue"
+    [resources]="resources flash catalogue protocol link"
 )
 
 # The C++ files git knows under the given paths that exist in the working tree.

@@ -10,6 +10,7 @@ namespace halvenmark::bench {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 struct BenchRun {
     int exitCode;
@@ -90,6 +91,20 @@ TEST(BenchTest, FaultScopedToFindActsOnlyDuringTheFirstFind) {
     const BenchRun run = bench({"--fault", "wake-reply=XYZ@find", "find", "find", "abort"});
     EXPECT_THAT(run.out, HasSubstr("message: Check Device | No device detected!\n"));
     EXPECT_THAT(run.out, HasSubstr("screen: device\n"));
+}
+
+TEST(BenchTest, RefusingPlaceholdersLikeTheProductEveryRouteEndsBeforeTheDeviceShows) {
+    for (const char* code : {"0x01", "0x09", "0x0C", "0x11", "0x30", "0x20"}) {
+        const BenchRun run = bench({"--refuse-placeholders", "--memory", "--device", code});
+        EXPECT_EQ(run.exitCode, 1) << code;
+        EXPECT_THAT(run.out, HasSubstr("status: Checking Device...\n"
+                                       "message: Device not supported! | Device not currently "
+                                       "supported for upgrading!\n"))
+            << code;
+        EXPECT_THAT(run.out, Not(HasSubstr("device: "))) << code;
+        EXPECT_THAT(run.out, Not(HasSubstr("written: "))) << code;
+        EXPECT_THAT(run.err, HasSubstr("this build carries placeholder firmware images")) << code;
+    }
 }
 
 TEST(BenchTest, UsageErrorsExitWithTwoAndAReason) {

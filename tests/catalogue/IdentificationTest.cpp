@@ -98,6 +98,43 @@ TEST(IdentificationTest, DeviceWithoutImageIsRefusedBeforeItsNameOrPictureShows)
     EXPECT_TRUE(rig.view.deviceName.empty());
 }
 
+struct AuxCase {
+    std::uint8_t code;
+    int image;
+    int picture;
+    int aux;  // the auxiliary image its route writes, 0 for none
+};
+
+// A store with the device's image and picture, and its route's auxiliary image only if asked.
+testing::FakeStore storeFor(const AuxCase& c, bool withAux) {
+    testing::FakeStore store;
+    resources::EmbeddedStore embedded;
+    store.resources[{ResourceType::Jpg, c.image}] =
+        std::vector<std::uint8_t>(embedded.find(ResourceType::Jpg, c.image)->begin(),
+                                  embedded.find(ResourceType::Jpg, c.image)->end());
+    store.resources[{ResourceType::Bitmap, c.picture}] = {0};
+    if (withAux && c.aux != 0) {
+        store.resources[{ResourceType::Jpg, c.aux}] = std::vector<std::uint8_t>(1);
+    }
+    return store;
+}
+
+TEST(IdentificationTest, ADeviceWhoseRouteLacksItsAuxiliaryImageIsRefused) {
+    for (const AuxCase& c :
+         {AuxCase{0x01, 100, 102, 1}, AuxCase{0x09, 105, 100, 2}, AuxCase{0x0C, 106, 100, 0}}) {
+        for (bool withAux : {true, false}) {
+            const testing::FakeStore store = storeFor(c, withAux);
+            Rig rig(device(c.code), &store);
+            const bool shown = rig.find();
+            EXPECT_EQ(shown, withAux || c.aux == 0) << int{c.code};
+            if (!shown) {
+                EXPECT_EQ(rig.view.messages.back().text, text::kNotSupported);
+                EXPECT_TRUE(rig.view.deviceName.empty());
+            }
+        }
+    }
+}
+
 TEST(IdentificationTest, TandemAExpanderSkipsTheInfoFrame) {
     sim::RigOptions options = device(0x20);
     options.device.rfFirst = 0;  // would be refused if it were asked
@@ -172,6 +209,7 @@ TEST(IdentificationTest, CpuCodeDecidesWhereTheImageVersionIsRead) {
     testing::FakeStore store;
     store.resources[{ResourceType::Jpg, 102}] = codec::encode(image, 1, 32768);
     store.resources[{ResourceType::Bitmap, 101}] = {0};
+    store.resources[{ResourceType::Jpg, 1}] = std::vector<std::uint8_t>(656);  // its route's
     for (const auto& [cpu, expected] : {std::pair{14, "v3.1"}, std::pair{15, "v4.2"}}) {
         sim::RigOptions options = device(0x00);
         options.device.cpu = static_cast<std::uint8_t>(cpu);

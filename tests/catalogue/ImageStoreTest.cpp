@@ -128,5 +128,21 @@ TEST(ImageCodecTest, EncodeThenDecodeGivesBackEveryStoredImage) {
     }
 }
 
+TEST(ImageStoreTest, TheProductsStoreHandsOutNoPlaceholderImageButShowsEveryPicture) {
+    const resources::EmbeddedStore embedded;
+    std::vector<int> refused;
+    const resources::PlaceholderRefusingStore store(embedded,
+                                                    [&refused](int id) { refused.push_back(id); });
+    for (const resources::EmbeddedResource& resource : resources::embeddedResources()) {
+        ASSERT_EQ(resource.origin, resources::ResourceOrigin::Placeholder) << resource.id;
+        const bool handedOut = store.find(resource.type, resource.id).has_value();
+        EXPECT_EQ(handedOut, resource.type == ResourceType::Bitmap) << resource.id;
+    }
+    EXPECT_THAT(refused, ::testing::Contains(1));
+    EXPECT_THAT(refused, ::testing::Contains(105));
+    EXPECT_FALSE(store.find(ResourceType::Jpg, 301).has_value());  // none at all: not a refusal
+    EXPECT_THAT(refused, ::testing::Not(::testing::Contains(301)));
+}
+
 }  // namespace
 }  // namespace halvenmark

@@ -2,8 +2,9 @@
 // the screen would, with no display: it prints every modal message box as
 // "message: TITLE | TEXT" and presses its OK button, prints the status line as "status: TEXT"
 // each time it changes, and, when HALVENMARK_DRIVE lists steps ("find flash close"), presses
-// those buttons in turn as soon as each is on the screen, or closes the window. The program has
-// no hook for this; Qt runs the startup function below when the application object is made.
+// those buttons in turn once the window shows and each press has ended, or closes the window. The
+// program has no hook for this; Qt runs the startup function below when the application object is
+// made.
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -39,7 +40,8 @@ void printStatus(Driver& driver, QWidget* window) {
     }
 }
 
-// Takes the next step once its button shows.
+// Takes the next step: a press of its button when it shows, else, the screen having settled
+// since the last press, "skipped: STEP" as the bench prints it.
 void step(Driver& driver, QWidget* window) {
     static const QStringList kButtons{QStringLiteral("find"), QStringLiteral("flash"),
                                       QStringLiteral("abort"), QStringLiteral("ok")};
@@ -54,10 +56,12 @@ void step(Driver& driver, QWidget* window) {
     }
     auto* button =
         window->findChild<QPushButton*>(QStringLiteral("Button%1").arg(kButtons.indexOf(next)));
+    driver.steps.pop_front();
     if (button == nullptr || !button->isVisible() || !button->isEnabled()) {
+        std::printf("skipped: %s\n", qPrintable(next));
+        std::fflush(stdout);
         return;
     }
-    driver.steps.pop_front();
     driver.pressing = true;
     // Pressed from the event loop, not from inside the timer: Qt holds a timer back while its
     // own handler runs, and the press may show message boxes this timer must dismiss.

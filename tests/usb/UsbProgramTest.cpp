@@ -30,8 +30,10 @@ Result run(const std::string& command) {
 }
 
 // The updater under usb-run with OPTIONS, pressing STEPS, in a runtime folder of its own (the
-// single-instance lock lives there).
-Result updater(const std::string& options, const std::string& steps) {
+// single-instance lock lives there); by default the build over a store of product images.
+Result updater(const std::string& options, const std::string& steps,
+               const std::string& program = HALVENMARK_UPDATER_PRODUCT_STORE,
+               const std::string& errors = "2>/dev/null") {
     char folder[] = "/tmp/halvenmark-usb-XXXXXX";
     const std::string runtime = ::mkdtemp(folder);
     // The helper is preloaded into the bench and the updater only: timeout, which the sanitizer
@@ -39,7 +41,7 @@ Result updater(const std::string& options, const std::string& steps) {
     return run("timeout 120 env XDG_RUNTIME_DIR=" + runtime + " QT_QPA_PLATFORM=offscreen " +
                "HALVENMARK_DRIVE='" + steps +
                "' LD_PRELOAD=" HALVENMARK_DRIVE_WINDOW " " HALVENMARK_BENCH " usb-run " + options +
-               " -- " HALVENMARK_UPDATER " 2>/dev/null");
+               " -- " + program + " " + errors);
 }
 
 std::string lineOf(const std::string& text, const std::string& start) {
@@ -47,7 +49,7 @@ std::string lineOf(const std::string& text, const std::string& start) {
     return at == std::string::npos ? "" : text.substr(at + 1, text.find('\n', at + 1) - at - 1);
 }
 
-TEST(UsbProgramTest, TheUpdaterFlashesAndTheDeviceHoldsTheImage) {
+TEST(UsbProgramTest, WithAStoreOfProductImagesTheUpdaterFlashesAndTheDeviceHoldsTheImage) {
     const Result usb = updater("--memory --device 0x30", "find flash close");
     EXPECT_EQ(usb.exitCode, 0) << usb.out;
     EXPECT_NE(usb.out.find("status: Flash Complete!\n"), std::string::npos) << usb.out;
@@ -56,6 +58,22 @@ TEST(UsbProgramTest, TheUpdaterFlashesAndTheDeviceHoldsTheImage) {
     const Result simulated = run(HALVENMARK_BENCH " --memory --device 0x30");
     EXPECT_EQ(lineOf(usb.out, "memory-sha256: "), lineOf(simulated.out, "memory-sha256: "));
     EXPECT_NE(lineOf(usb.out, "memory-sha256: "), "");
+    EXPECT_NE(usb.out.find("\nexit: 0\n"), std::string::npos);
+}
+
+TEST(UsbProgramTest, WithPlaceholderImagesTheUpdaterRefusesTheDeviceAndWritesNothing) {
+    const Result usb =
+        updater("--memory --device 0x30", "find flash close", HALVENMARK_UPDATER, "2>&1");
+    EXPECT_EQ(usb.exitCode, 0) << usb.out;
+    EXPECT_NE(usb.out.find("message: Device not supported! | Device not currently supported for "
+                           "upgrading!\n"),
+              std::string::npos)
+        << usb.out;
+    EXPECT_NE(usb.out.find("halvenmark-updater: this build carries placeholder firmware images"),
+              std::string::npos)
+        << usb.out;
+    EXPECT_EQ(usb.out.find("Flash Complete!"), std::string::npos) << usb.out;
+    EXPECT_EQ(usb.out.find("written: "), std::string::npos) << usb.out;
     EXPECT_NE(usb.out.find("\nexit: 0\n"), std::string::npos);
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 #include "resources/EmbeddedResources.h"
 #include "sim/Sha256.h"
@@ -43,10 +44,24 @@ std::chrono::nanoseconds runActions(sim::ProgramRig& rig, BenchView& view,
     return host;
 }
 
-ModelFigures runSimulated(const BenchOptions& options, std::ostream& out) {
-    const resources::EmbeddedStore store;
+BenchStore::BenchStore(bool refusePlaceholders, std::ostream& err) {
+    if (refusePlaceholders) {
+        refusing_.emplace(embedded_, [this, &err](int) {
+            if (!std::exchange(told_, true)) {
+                err << "halvenmark-bench: " << resources::kPlaceholderNote << '\n';
+            }
+        });
+    }
+}
+
+const ResourceStore& BenchStore::store() const {
+    return refusing_ ? static_cast<const ResourceStore&>(*refusing_) : embedded_;
+}
+
+ModelFigures runSimulated(const BenchOptions& options, std::ostream& out, std::ostream& err) {
+    const BenchStore store(options.refusePlaceholders, err);
     BenchView view(out);
-    sim::SimulatedRig rig(options.rig, view, store);
+    sim::SimulatedRig rig(options.rig, view, store.store());
     rig.adapter().setCallLogEnabled(false);  // the bench prints; it keeps no call log
     if (options.trace) {
         rig.setTrace(&view);
@@ -70,8 +85,8 @@ void printTiming(const ModelFigures& figures, std::ostream& out) {
     out << line;
 }
 
-int runBench(const BenchOptions& options, std::ostream& out) {
-    const ModelFigures figures = runSimulated(options, out);
+int runBench(const BenchOptions& options, std::ostream& out, std::ostream& err) {
+    const ModelFigures figures = runSimulated(options, out, err);
     if (options.timing) {
         printTiming(figures, out);
     }
@@ -95,7 +110,7 @@ int benchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << "halvenmark-bench: " << error << '\n';
         return kExitUsage;
     }
-    return options->usb ? runUsbBench(*options, out, err) : runBench(*options, out);
+    return options->usb ? runUsbBench(*options, out, err) : runBench(*options, out, err);
 }
 
 }  // namespace halvenmark::bench

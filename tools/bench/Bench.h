@@ -1,10 +1,12 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "resources/EmbeddedResources.h"
 #include "sim/ProgramRig.h"
 #include "tools/bench/BenchOptions.h"
 #include "tools/bench/BenchView.h"
@@ -14,6 +16,20 @@ namespace halvenmark::bench {
 constexpr int kExitNoMessage = 0;
 constexpr int kExitMessageShown = 1;
 constexpr int kExitUsage = 2;
+
+// The store a bench run uses: the built-in one as it is (the simulated hardware is no device), or
+// with --refuse-placeholders the product's, which hands out no placeholder image and says so on
+// `err`.
+class BenchStore {
+  public:
+    BenchStore(bool refusePlaceholders, std::ostream& err);
+    const ResourceStore& store() const;
+
+  private:
+    resources::EmbeddedStore embedded_;
+    bool told_ = false;
+    std::optional<resources::PlaceholderRefusingStore> refusing_;
+};
 
 // Runs start-up, then the actions whose buttons are visible, printing "skipped:" for the others.
 // Returns the real time the actions took.
@@ -34,12 +50,12 @@ struct ModelFigures {
 
 // A run of `options` over the simulated adapter, printing what the window shows (and the memory
 // lines when asked), but not the timing line.
-ModelFigures runSimulated(const BenchOptions& options, std::ostream& out);
+ModelFigures runSimulated(const BenchOptions& options, std::ostream& out, std::ostream& err);
 void printTiming(const ModelFigures& figures, std::ostream& out);
 
 // Runs start-up and the actions of `options` against the simulated hardware and prints what
 // the window shows. Returns the bench's exit code.
-int runBench(const BenchOptions& options, std::ostream& out);
+int runBench(const BenchOptions& options, std::ostream& out, std::ostream& err);
 
 // The whole command line: a plain run, or "campaign". ("gui" belongs to the window bench.)
 int benchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -93,6 +93,8 @@ std::optional<BenchOptions> parseOptions(const std::vector<std::string>& args, s
             options.memory = true;
         } else if (arg == "--timing") {
             options.timing = true;
+        } else if (arg == "--refuse-placeholders") {
+            options.refusePlaceholders = true;
         } else if (arg == "--usb") {
             options.usb = true;
         } else if (arg == "--usb-fault") {
@@ -198,6 +200,9 @@ std::string describe(const BenchOptions& options) {
     }
     for (const sim::Fault& fault : options.rig.faults) {
         text += " --fault " + sim::describeFault(fault);
+    }
+    if (options.refusePlaceholders) {
+        text += " --refuse-placeholders";
     }
     if (options.usb) {
         text += " --usb";

@@ -23,7 +23,8 @@ struct BenchOptions {
     bool trace = false;
     bool memory = false;
     bool timing = false;
-    bool usb = false;  // through libftdi1 and libusb to emulated adapters
+    bool usb = false;                 // through libftdi1 and libusb to emulated adapters
+    bool refusePlaceholders = false;  // as the product executable: no placeholder reaches a device
     std::vector<sim::usb::UsbFault> usbFaults;
     std::string screenshots;  // gui only
 };

@@ -79,11 +79,11 @@ int guiMain(int argc, char** argv, const std::vector<std::string>& args) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("halvenmark-updater"));
 
-    const resources::EmbeddedStore store;
-    MainWindow window(store);
+    const BenchStore store(options->refusePlaceholders, std::cerr);
+    MainWindow window(store.store());
     BenchView lines(std::cout);
     WindowAndLines view(window, lines, headless);
-    sim::SimulatedRig rig(options->rig, view, store);
+    sim::SimulatedRig rig(options->rig, view, store.store());
     window.setLogic(&rig.window());
 
     int shot = 0;

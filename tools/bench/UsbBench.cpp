@@ -98,11 +98,11 @@ int runUsbBench(const BenchOptions& options, std::ostream& out, std::ostream& er
         quiet.trace = false;
         quiet.memory = false;
         std::ostringstream ignored;
-        model = runSimulated(quiet, ignored);
+        model = runSimulated(quiet, ignored, ignored);
     }
-    const resources::EmbeddedStore store;
+    const BenchStore store(options.refusePlaceholders, err);
     BenchView view(out);
-    sim::usb::UsbRig rig(options.rig, options.usbFaults, view, store);
+    sim::usb::UsbRig rig(options.rig, options.usbFaults, view, store.store());
     if (!rig.ready()) {
         err << "halvenmark-bench: the USB emulation did not start: " << rig.error() << '\n';
         return kExitUsage;

@@ -8,6 +8,7 @@
 #include "catalogue/VersionCodes.h"
 #include "flash/Routes.h"
 #include "tools/resources/Canvas.h"
+#include "tools/resources/Manifest.h"
 
 namespace halvenmark::tools {
 
@@ -184,16 +185,17 @@ std::vector<PlaceholderFile> makePlaceholders() {
     std::vector<PlaceholderFile> files;
     for (const StoredImage& aux : kAuxImages) {
         // Auxiliary images are stored as they are written, without encoding.
-        files.push_back(
-            {"jpg/" + std::to_string(aux.id) + ".bin", auxPayload(aux.id, aux.storedBytes)});
+        files.push_back({ResourceType::Jpg, aux.id, resourcePath(ResourceType::Jpg, aux.id),
+                         auxPayload(aux.id, aux.storedBytes)});
     }
     for (const StoredImage& image : kFirmwareImages) {
-        files.push_back({"jpg/" + std::to_string(image.id) + ".bin",
+        files.push_back({ResourceType::Jpg, image.id, resourcePath(ResourceType::Jpg, image.id),
                          codec::encode(firmwarePayload(image.id),
                                        static_cast<std::uint32_t>(image.id), image.storedBytes)});
     }
     for (const Picture& picture : kPictures) {
-        files.push_back({"pictures/" + std::to_string(picture.id) + ".bmp", pictureBmp(picture)});
+        files.push_back({ResourceType::Bitmap, picture.id,
+                         resourcePath(ResourceType::Bitmap, picture.id), pictureBmp(picture)});
     }
     return files;
 }

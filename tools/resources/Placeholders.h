@@ -4,10 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/ResourceStore.h"
+
 namespace halvenmark::tools {
 
 // One file of the placeholder store.
 struct PlaceholderFile {
+    ResourceType type;
+    int id;
     std::string relativePath;  // under resources/
     std::vector<std::uint8_t> bytes;
 };

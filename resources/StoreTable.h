@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+
+#include "catalogue/ResourceStore.h"
+
+namespace halvenmark::resources {
+
+// Whether a resource is the product's own, or a placeholder made for this repository.
+enum class ResourceOrigin { Placeholder, Product };
+
+// One resource of a store, as the build knows it at compile time (kStoreTable, generated).
+struct StoreTableEntry {
+    ResourceType type;
+    int id;
+    std::size_t size;
+    ResourceOrigin origin;
+};
+
+}  // namespace halvenmark::resources
