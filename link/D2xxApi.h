@@ -45,6 +45,22 @@ using SetCharsFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, std::uint8_t eve
 using SetTimeoutsFn = Status(HALVENMARK_D2XX_CALL*)(Handle handle, std::uint32_t readTimeoutMs,
                                                     std::uint32_t writeTimeoutMs);
 
+// The device listing: a node per device the library sees, as the vendor lays it out.
+struct DeviceListNode {
+    std::uint32_t flags;  // bit 0: another program has it open
+    std::uint32_t type;
+    std::uint32_t id;  // vendor id in the high 16 bits, product id in the low
+    std::uint32_t locationId;
+    char serialNumber[16];
+    char description[64];
+    Handle handle;
+};
+constexpr std::uint32_t kDeviceOpened = 1;
+
+using CreateDeviceInfoListFn = Status(HALVENMARK_D2XX_CALL*)(std::uint32_t* count);
+using GetDeviceInfoListFn = Status(HALVENMARK_D2XX_CALL*)(DeviceListNode* nodes,
+                                                          std::uint32_t* count);
+
 // The calls, resolved from the loaded library by their exported names.
 struct Functions {
     OpenExFn openEx = nullptr;

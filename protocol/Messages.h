@@ -16,6 +16,13 @@ constexpr std::string_view kAlreadyRunning = " already running! ";
 constexpr std::string_view kAdapterNotFound = "Serial Link, HMU, or Telemetry Station not found!";
 constexpr std::string_view kHardwareNotPresent = "Hardware Not Present";
 
+// What a screen reader says of the window's controls besides their text.
+constexpr std::string_view kStatusDescription = "Status";
+constexpr std::string_view kDeviceNameDescription = "Device name";
+constexpr std::string_view kFlashProgressName = "Flash progress";
+constexpr std::string_view kGenericPictureName = "Generic device picture";
+constexpr std::string_view kDevicePicturePrefix = "Picture of the ";
+
 // Identification.
 constexpr std::string_view kCheckingDevice = "Checking Device...";
 constexpr std::string_view kNoDevice = "No device detected!";

@@ -7,7 +7,7 @@ set -euo pipefail
 
 demo_packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev qt6-svg-dev libgl-dev
     libftdi1-dev
 )
 test_packages=(
@@ -16,6 +16,7 @@ test_packages=(
     clang libclang-rt-14-dev clang-format
     g++-mingw-w64-x86-64 wine64
     umockdev libumockdev-dev libusb-1.0-0-dev
+    xvfb xauth dbus-daemon dbus-bin at-spi2-core
 )
 
 packages=("${demo_packages[@]}")

@@ -6,7 +6,7 @@ host_build=${1:-build/ci}  # the Linux build whose bench output the Windows one 
 cd "$(dirname "$0")/.."
 cmake -S . -B build/mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVENMARK_GUI=OFF -DHALVENMARK_WERROR=ON > /dev/null
-cmake --build build/mingw --target halvenmark_tests halvenmark-bench ftd2xx_standin ftd2xx_incomplete
+cmake --build build/mingw --target halvenmark_tests halvenmark-bench halvenmark-doctor ftd2xx_standin ftd2xx_incomplete
 
 wine=$(command -v wine64 || ls /usr/lib/wine/wine64 2>/dev/null || true)
 if [ -z "$wine" ]; then

@@ -2,14 +2,23 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSvgRenderer>
+#include <QTimer>
 
+#include "catalogue/DeviceCatalogue.h"
 #include "protocol/Messages.h"
+
+namespace halvenmark::resources {
+extern const unsigned char program_icon_svg[];  // packaging/halvenmark-updater.svg, built in
+}
 
 namespace halvenmark {
 
@@ -40,15 +49,51 @@ constexpr std::array<Geometry, kButtonCount> kButtons{{
 constexpr std::array<std::string_view, kButtonCount> kCaptions{
     text::kFindDevice, text::kFlashDevice, text::kAbortFlash, text::kOk};
 constexpr int kSmallestReadableFontPoints = 6;
+// Which visible button takes the focus when the row changes: the one that goes on.
+constexpr std::array<int, kButtonCount> kFocusOrder{kFindDeviceButton, kFlashDeviceButton,
+                                                    kOkButton, kAbortFlashButton};
 
-QLabel* makeLabel(QWidget* parent, const Geometry& geometry, const char* objectName,
-                  const char* name) {
+// A message box's title bar holds, besides the title, the window manager's icon and buttons.
+constexpr int kTitleBarAllowancePx = 160;
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+// A text label that a screen reader reads by its text (Qt announces each change of it, as the
+// label has no fixed name); what it is comes as its description.
+QLabel* makeTextLabel(QWidget* parent, const Geometry& geometry, const char* objectName,
+                      std::string_view description) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(objectName));
     label->setGeometry(geometry.rect());
     label->setAlignment(Qt::AlignCenter);
-    label->setAccessibleName(QString::fromLatin1(name));
+    label->setAccessibleDescription(qs(description));
     return label;
+}
+
+// Input events, which "Find Device" may leave queued while it runs.
+bool isInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool pressesAButton(const QKeyEvent& event) {
+    switch (event.key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Select:
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -67,18 +112,45 @@ void fitTextToLabel(QLabel* label) {
     label->setFont(font);
 }
 
-MainWindow::MainWindow(const ResourceStore& store, QWidget* parent)
-    : QWidget(parent), store_(store) {
-    setObjectName(QStringLiteral("frmStart"));
-    setFixedSize(twips(kClientWidth), twips(kClientHeight));
+QIcon MainWindow::programIcon() {
+    const QByteArray svg(reinterpret_cast<const char*>(resources::program_icon_svg),
+                         HALVENMARK_PROGRAM_ICON_BYTES);
+    QSvgRenderer renderer(svg);
+    QIcon icon;
+    for (int size : kIconSizes) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
 
-    Picture1 = makeLabel(this, kPicture, "Picture1", "Device picture");
-    DeviceName = makeLabel(this, kDeviceName, "DeviceName", "Device name");
-    StatusText = makeLabel(this, kStatusText, "StatusText", "Status");
+MainWindow::MainWindow(const ResourceStore& store, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      store_(store) {
+    setObjectName(QStringLiteral("frmStart"));
+    // Of fixed size: neither maximised nor full screen (no such button, and the window
+    // manager sees its least and greatest size agree).
+    setFixedSize(twips(kClientWidth), twips(kClientHeight));
+    setWindowIcon(programIcon());
+
+    Picture1 = new QLabel(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(kPicture.rect());
+    Picture1->setAlignment(Qt::AlignCenter);
+    DeviceName = makeTextLabel(this, kDeviceName, "DeviceName", text::kDeviceNameDescription);
+    StatusText = makeTextLabel(this, kStatusText, "StatusText", text::kStatusDescription);
+    // Where the focus rests while nothing can be pressed: the reader then reads the status.
+    StatusText->setFocusPolicy(Qt::ClickFocus);
     ProgressBar = new QProgressBar(this);
     ProgressBar->setGeometry(kProgressBar.rect());
     ProgressBar->setTextVisible(false);
-    ProgressBar->setAccessibleName(QStringLiteral("Flash progress"));
+    ProgressBar->setAccessibleName(qs(text::kFlashProgressName));
     ProgressBar->setRange(0, 100);
 
     for (int i = 0; i < kButtonCount; ++i) {
@@ -86,15 +158,57 @@ MainWindow::MainWindow(const ResourceStore& store, QWidget* parent)
         button->setGeometry(kButtons[static_cast<std::size_t>(i)].rect());
         button->setObjectName(QStringLiteral("Button%1").arg(i));
         button->setVisible(false);
+        button->installEventFilter(this);
         // One handler for the control array; it receives the index.
-        connect(button, &QPushButton::clicked, this, [this, i] {
-            if (logic_ != nullptr) {
-                logic_->ButtonClick(static_cast<std::int16_t>(i));
-            }
-        });
+        connect(button, &QPushButton::clicked, this, [this, i] { press(i); });
         Button[static_cast<std::size_t>(i)] = button;
     }
     ProgressBar->setVisible(false);
+    namePicture();
+}
+
+void MainWindow::press(int index) {
+    if (pressHandler_) {
+        pressHandler_(index);
+    } else if (logic_ != nullptr) {
+        logic_->ButtonClick(static_cast<std::int16_t>(index));
+    }
+    // The operation has ended and the screen is what it will be: presses that came while it
+    // ran were made on a screen the user no longer has in front of them.
+    discardInputQueuedMeanwhile();
+    settleFocus();
+}
+
+void MainWindow::discardInputQueuedMeanwhile() {
+    discardingInput_ = true;
+    qApp->installEventFilter(this);
+    QCoreApplication::processEvents();
+    qApp->removeEventFilter(this);
+    discardingInput_ = false;
+}
+
+bool MainWindow::keyPressTaken(QPushButton* button, const QKeyEvent& event) const {
+    if (!pressesAButton(event)) {
+        return true;
+    }
+    if (event.isAutoRepeat()) {
+        return false;  // a held key presses nothing more
+    }
+    // "Flash Device" starts writing: it waits until the user can have seen the device screen.
+    return button != Button[kFlashDeviceButton] || !flashShown_.isValid() ||
+           flashShown_.elapsed() >= kFlashKeyGuardMs;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (discardingInput_ && isInput(event->type())) {
+        return true;
+    }
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button != nullptr &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        return !keyPressTaken(button, *static_cast<QKeyEvent*>(event));
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QMessageBox* MainWindow::makeMessageBox(std::string_view text, std::string_view title,
@@ -104,10 +218,20 @@ QMessageBox* MainWindow::makeMessageBox(std::string_view text, std::string_view 
     auto* box = new QMessageBox(critical ? QMessageBox::Critical : QMessageBox::NoIcon, caption,
                                 qs(text), QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowIcon(programIcon());
     if (critical) {
         // Qt has no system-modal box: application-modal and kept on top comes nearest.
         box->setWindowModality(Qt::ApplicationModal);
         box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
+    // A box as narrow as a short message would have its title cut short by the window manager.
+    QFont titleFont = box->font();
+    titleFont.setBold(true);
+    const int titleWidth =
+        QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarAllowancePx;
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     }
     return box;
 }
@@ -128,6 +252,7 @@ void MainWindow::setStatusText(std::string_view text) {
 void MainWindow::setDeviceName(std::string_view name) {
     DeviceName->setText(qs(name));
     fitTextToLabel(DeviceName);
+    namePicture();
 }
 
 void MainWindow::setPicture(int pictureId) {
@@ -136,11 +261,29 @@ void MainWindow::setPicture(int pictureId) {
         picture.loadFromData(bytes->data(), static_cast<uint>(bytes->size()), "BMP");
     }
     Picture1->setPixmap(picture);
+    pictureId_ = pictureId;
+    namePicture();
+}
+
+// The picture is named after what it shows: the device's own picture, or the generic one.
+void MainWindow::namePicture() {
+    const bool ofTheDevice =
+        pictureId_ != catalogue::kGenericPictureId && !DeviceName->text().isEmpty();
+    Picture1->setAccessibleName(ofTheDevice ? qs(text::kDevicePicturePrefix) + DeviceName->text()
+                                            : qs(text::kGenericPictureName));
 }
 
 void MainWindow::setButtonVisible(int index, bool visible) {
-    Button[static_cast<std::size_t>(index)]->setVisible(visible);
-    focusVisibleButton();
+    QPushButton* button = Button[static_cast<std::size_t>(index)];
+    if (!visible && button->hasFocus()) {
+        // Left alone, Qt would give the focus to the next button, which may be about to go too.
+        StatusText->setFocus(Qt::OtherFocusReason);
+    }
+    if (visible && index == kFlashDeviceButton && button->isHidden()) {
+        flashShown_.start();
+    }
+    button->setVisible(visible);
+    scheduleFocus();
 }
 
 void MainWindow::setButtonEnabled(int index, bool enabled) {
@@ -149,6 +292,7 @@ void MainWindow::setButtonEnabled(int index, bool enabled) {
 
 void MainWindow::setProgressVisible(bool visible) {
     ProgressBar->setVisible(visible);
+    scheduleFocus();
 }
 
 void MainWindow::setProgressMax(int max) {
@@ -186,28 +330,44 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    focusVisibleButton();
+    settleFocus();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     auto* button = qobject_cast<QPushButton*>(focusWidget());
     if (button != nullptr && button->isVisible() &&
         (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-        button->click();
+        if (keyPressTaken(button, *event)) {
+            button->click();
+        }
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
-void MainWindow::focusVisibleButton() {
-    // The first visible button of the row takes the focus, so Enter and Space work at once.
-    for (int index : {kFindDeviceButton, kFlashDeviceButton, kOkButton, kAbortFlashButton}) {
+// The row changes in steps (one button hidden, then the other): the focus moves once it has
+// settled, when the event loop next runs, or at once when the press has ended.
+void MainWindow::scheduleFocus() {
+    if (!focusScheduled_) {
+        focusScheduled_ = true;
+        QTimer::singleShot(0, this, [this] { settleFocus(); });
+    }
+}
+
+void MainWindow::settleFocus() {
+    focusScheduled_ = false;
+    if (auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        focused != nullptr && !focused->isHidden()) {
+        return;
+    }
+    for (int index : kFocusOrder) {
         QPushButton* button = Button[static_cast<std::size_t>(index)];
         if (!button->isHidden()) {
             button->setFocus(Qt::OtherFocusReason);
             return;
         }
     }
+    StatusText->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace halvenmark

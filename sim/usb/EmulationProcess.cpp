@@ -78,7 +78,10 @@ bool runUnderPreload(char** argv, std::string& error) {
         earlier != nullptr && *earlier != '\0' ? library + ":" + earlier : library;
     ::setenv("LD_PRELOAD", preload.c_str(), 1);
     ::setenv(kRestartedVariable, "1", 1);
-    ::execv("/proc/self/exe", argv);
+    // By its own path, so that the process keeps its name (ps, /proc/PID/comm).
+    char self[4096] = {};
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    ::execv(length > 0 ? self : "/proc/self/exe", argv);
     error = "cannot run the program again under umockdev's preload";
     return false;
 }

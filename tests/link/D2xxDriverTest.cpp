@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/D2xxDeviceList.h"
 #include "link/DynamicLibrary.h"
 #include "link/HMUModule.h"
 
@@ -47,6 +48,23 @@ TEST(D2xxDriverTest, OpensAndExchangesThroughTheLoadedLibrary) {
     // Two opens, twelve configuration calls with both pauses, one write, one read.
     EXPECT_EQ(callCount(), 2u + 12u + 2u);
     link.CloseAdapter();
+}
+
+TEST(D2xxDriverTest, TheDeviceListingNamesEveryAdapterItSees) {
+    DynamicLibrary controls(HALVENMARK_D2XX_STANDIN);
+    auto attach = reinterpret_cast<void (*)(const char*)>(controls.symbol("StandIn_Attach"));
+    ASSERT_TRUE(attach);
+    attach("Halvenmark Serial Link");
+    const auto devices = listD2xxDevices(HALVENMARK_D2XX_STANDIN);
+    ASSERT_TRUE(devices.has_value());
+    ASSERT_FALSE(devices->empty());
+    const D2xxListedDevice& last = devices->back();
+    EXPECT_EQ(last.description, "Halvenmark Serial Link");
+    EXPECT_EQ(last.vendorId, 0x0403);
+    EXPECT_EQ(last.productId, 0x6001);
+    EXPECT_FALSE(last.openElsewhere);
+    EXPECT_FALSE(listD2xxDevices(HALVENMARK_D2XX_INCOMPLETE).has_value());
+    EXPECT_FALSE(listD2xxDevices("libhalvenmark-no-such-library.so").has_value());
 }
 
 }  // namespace

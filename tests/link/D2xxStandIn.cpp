@@ -2,7 +2,11 @@
 // the vendor's names and calling convention, answered by the simulated adapter. Extra exports
 // let a test attach adapters and queue replies.
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "link/D2xxApi.h"
 #include "sim/ScriptedPeer.h"
@@ -23,6 +27,7 @@ struct StandIn {
     StandIn() { adapter.setPeer(&peer); }
     halvenmark::sim::SimAdapter adapter;
     halvenmark::sim::ScriptedPeer peer;
+    std::vector<std::string> attached;  // for the device listing, in the order attached
 };
 
 StandIn& standIn() {
@@ -38,6 +43,7 @@ halvenmark::sim::SimAdapter& sim() {
 
 STANDIN_EXPORT void StandIn_Attach(const char* description) {
     sim().attach(description);
+    standIn().attached.emplace_back(description);
 }
 
 STANDIN_EXPORT void StandIn_QueueReply(const char* reply) {
@@ -96,4 +102,22 @@ STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetChars(Handle h, std::uint8_t ev
 STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_SetTimeouts(Handle h, std::uint32_t readMs,
                                                           std::uint32_t writeMs) {
     return sim().SetTimeouts(h, readMs, writeMs);
+}
+
+// The listing: every attached adapter as an FT232R with a made-up serial; none open elsewhere.
+STANDIN_EXPORT Status HALVENMARK_D2XX_CALL FT_CreateDeviceInfoList(std::uint32_t* count) {
+    *count = static_cast<std::uint32_t>(standIn().attached.size());
+    return 0;
+}
+STANDIN_EXPORT Status HALVENMARK_D2XX_CALL
+FT_GetDeviceInfoList(halvenmark::d2xx::DeviceListNode* nodes, std::uint32_t* count) {
+    const auto& attached = standIn().attached;
+    *count = static_cast<std::uint32_t>(attached.size());
+    for (std::size_t i = 0; i < attached.size(); ++i) {
+        nodes[i] = {};
+        nodes[i].id = 0x04036001;
+        std::snprintf(nodes[i].serialNumber, sizeof nodes[i].serialNumber, "SI%06zu", i + 1);
+        std::strncpy(nodes[i].description, attached[i].c_str(), sizeof nodes[i].description - 1);
+    }
+    return 0;
 }

@@ -1,6 +1,7 @@
 #include "app/window/MainWindow.h"
 
 #include <gtest/gtest.h>
+#include <QAccessible>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -9,95 +10,20 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 
 #include "app/window/SingleInstance.h"
 #include "protocol/Messages.h"
 #include "resources/EmbeddedResources.h"
 #include "sim/SimAdapter.h"
-#include "support/StandInOperations.h"
+#include "support/WindowFixture.h"
 
 namespace halvenmark {
 namespace {
 
-// Dismisses every modal message box as soon as it shows, keeping what it said.
-class MessageBoxCatcher {
-  public:
-    struct Seen {
-        QString text;
-        QString title;
-        QMessageBox::Icon icon;
-        bool onTop;
-    };
-
-    MessageBoxCatcher() {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                seen.push_back({box->text(), box->windowTitle(), box->icon(),
-                                box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)});
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
-        timer_.start(5);
-    }
-    std::vector<Seen> seen;
-
-  private:
-    QTimer timer_;
-};
-
-using testing::StandInOperations;
-
-class WindowTest : public ::testing::Test {
-  protected:
-    WindowTest() { window.setLogic(&logic); }
-
-    bool start() {
-        adapter.attach("Halvenmark Device Programmer");
-        if (logic.Load({}) != FrmStart::LoadResult::ShowWindow)
-            return false;
-        window.show();
-        window.activateWindow();
-        return QTest::qWaitForWindowActive(&window);
-    }
-    void identifies() {
-        operations.check = [this] {
-            window.setPicture(105);
-            window.setDeviceName("Satellite receiver");
-            window.setStatusText("Satellite Receiver: v9.15  -  Upgrading to: v9.15");
-            window.setButtonVisible(kFindDeviceButton, false);
-            window.setButtonVisible(kFlashDeviceButton, true);
-            window.setButtonVisible(kAbortFlashButton, true);
-        };
-    }
-    void succeedsFlashing() {
-        operations.flash = [this] {
-            window.setButtonVisible(kFlashDeviceButton, false);
-            window.setButtonVisible(kAbortFlashButton, false);
-            window.setProgressVisible(true);
-            window.setProgressMax(2212);
-            window.setProgressValue(2212);
-        };
-    }
-    bool onlyVisible(int index) {
-        for (int i = 0; i < kButtonCount; ++i) {
-            if (window.Button[static_cast<std::size_t>(i)]->isVisible() != (i == index))
-                return false;
-        }
-        return !window.ProgressBar->isVisible();
-    }
-    void click(int index) {
-        QTest::mouseClick(window.Button[static_cast<std::size_t>(index)], Qt::LeftButton);
-    }
-
-    resources::EmbeddedStore store;
-    sim::SimAdapter adapter;
-    LinkState state;
-    HMUModule link{state, adapter};
-    MainWindow window{store};
-    StandInOperations operations;
-    FrmStart logic{state, link, window, operations};
-};
+using testing::MessageBoxCatcher;
+using testing::WindowTest;
 
 TEST_F(WindowTest, ControlsStandAtTheirGeometry) {
     EXPECT_EQ(window.size(), QSize(314, 268));
@@ -195,10 +121,85 @@ TEST_F(WindowTest, EnterAndSpaceWorkTheFocusedButton) {
     EXPECT_TRUE(onlyVisible(kFindDeviceButton));
 }
 
-TEST_F(WindowTest, ThePictureNameAndStatusCarryAccessibleNames) {
-    EXPECT_FALSE(window.Picture1->accessibleName().isEmpty());
-    EXPECT_FALSE(window.DeviceName->accessibleName().isEmpty());
-    EXPECT_FALSE(window.StatusText->accessibleName().isEmpty());
+QString readName(QObject* object) {
+    return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
+}
+
+TEST_F(WindowTest, ThePictureIsNamedAfterWhatItShows) {
+    ASSERT_TRUE(start());
+    EXPECT_EQ(readName(window.Picture1), QStringLiteral("Generic device picture"));
+    window.setPicture(105);
+    window.setDeviceName("Satellite receiver");
+    EXPECT_EQ(readName(window.Picture1), QStringLiteral("Picture of the Satellite receiver"));
+    window.setPicture(100);  // a device shown with the generic picture
+    window.setDeviceName("6 channel Kestrel-A receiver");
+    EXPECT_EQ(readName(window.Picture1), QStringLiteral("Generic device picture"));
+}
+
+TEST_F(WindowTest, ADoublePressOnFindDeviceDoesNotStartAFlash) {
+    ASSERT_TRUE(start());
+    identifies();
+    QTest::keyClick(&window, Qt::Key_Return);  // Find Device; the focus lands on Flash Device
+    ASSERT_TRUE(window.Button[kFlashDeviceButton]->hasFocus());
+    QTest::keyClick(&window, Qt::Key_Return);  // the second press of a double press
+    QTest::keyClick(window.Button[kFlashDeviceButton], Qt::Key_Space);
+    EXPECT_EQ(operations.flashes, 0);
+    // A held key repeats: the repeats press nothing, however late.
+    QTest::qWait(MainWindow::kFlashKeyGuardMs + 50);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(&window, &repeat);
+    EXPECT_EQ(operations.flashes, 0);
+    // Once the device screen has been up a moment, the press is the user's.
+    QTest::keyClick(&window, Qt::Key_Return);
+    EXPECT_EQ(operations.flashes, 1);
+}
+
+TEST_F(WindowTest, APressThatCameWhileFindDeviceRanIsDropped) {
+    ASSERT_TRUE(start());
+    operations.check = [this] {
+        window.setButtonVisible(kFindDeviceButton, false);
+        window.setButtonVisible(kFlashDeviceButton, true);
+        window.setButtonVisible(kAbortFlashButton, true);
+        // A click the user made on the busy window, where Flash Device now stands.
+        QPushButton* flash = window.Button[kFlashDeviceButton];
+        const QPoint centre = flash->rect().center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QCoreApplication::postEvent(
+                flash, new QMouseEvent(type, centre, flash->mapToGlobal(centre), Qt::LeftButton,
+                                       Qt::LeftButton, Qt::NoModifier));
+        }
+    };
+    click(kFindDeviceButton);
+    QApplication::processEvents();
+    EXPECT_EQ(operations.flashes, 0);
+    EXPECT_TRUE(window.Button[kFlashDeviceButton]->isVisible());
+}
+
+TEST_F(WindowTest, MessageBoxesAreWideEnoughForTheirTitleAndCarryTheProgramsIcon) {
+    for (std::string_view title :
+         {text::kCheckDeviceTitle, text::kReadErrorTitle, text::kUsbErrorTitle,
+          text::kHardwareNotPresent, text::kRfFirmwareTitle, text::kCommunicationFailureTitle}) {
+        QMessageBox* box =
+            MainWindow::makeMessageBox(text::kNoDevice, title, MessageStyle::OkOnly, nullptr);
+        QFont bold = box->font();
+        bold.setBold(true);
+        const QString caption =
+            QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+        // The title, and room for the window manager's icon and buttons beside it.
+        EXPECT_GE(box->sizeHint().width(), QFontMetrics(bold).horizontalAdvance(caption) + 120)
+            << title;
+        EXPECT_FALSE(box->windowIcon().isNull());
+        delete box;
+    }
+}
+
+TEST_F(WindowTest, TheFixedWindowOffersNeitherMaximiseNorFullScreenAndCarriesTheIcon) {
+    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowFullscreenButtonHint));
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_FALSE(window.windowIcon().isNull());
+    EXPECT_FALSE(window.windowIcon().pixmap(32).isNull());
 }
 
 TEST_F(WindowTest, LongestTextsAreReadableInFull) {

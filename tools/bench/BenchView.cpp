@@ -62,9 +62,6 @@ void BenchView::screenMayHaveChanged() {
     if (now && now != shownScreen_) {
         shownScreen_ = now;
         out_ << "screen: " << screenName(*now) << '\n';
-        if (screenObserver_) {
-            screenObserver_(*now);
-        }
     }
 }
 

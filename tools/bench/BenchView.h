@@ -42,11 +42,6 @@ class BenchView : public View, public sim::TransferObserver {
     void beginAction() { barUsed_ = false; }
     void endAction();
 
-    // Called at each screen change, after its line is printed.
-    void setScreenObserver(std::function<void(Screen)> observer) {
-        screenObserver_ = std::move(observer);
-    }
-
     bool buttonVisible(int index) const { return visible_[static_cast<std::size_t>(index)]; }
     std::optional<Screen> screen() const;
     const std::string& statusText() const { return status_; }
@@ -70,7 +65,6 @@ class BenchView : public View, public sim::TransferObserver {
     bool barUsed_ = false;
     int messages_ = 0;
     bool closed_ = false;
-    std::function<void(Screen)> screenObserver_;
 };
 
 }  // namespace halvenmark::bench

@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
 #include <cstdio>
+#include <functional>
 #include <iostream>
+#include <optional>
 
 #include "app/window/MainWindow.h"
 #include "resources/EmbeddedResources.h"
@@ -39,7 +42,16 @@ class WindowAndLines : public View {
     }
     void setProgressVisible(bool visible) override { both(&View::setProgressVisible, visible); }
     void setProgressMax(int max) override { both(&View::setProgressMax, max); }
-    void setProgressValue(int value) override { both(&View::setProgressValue, value); }
+    void setProgressValue(int value) override {
+        both(&View::setProgressValue, value);
+        if (onProgress_) {
+            onProgress_(value);
+        }
+    }
+    // Told every value the bar takes (the screenshots catch the flash half-way).
+    void setProgressObserver(std::function<void(int)> observer) {
+        onProgress_ = std::move(observer);
+    }
     void yieldToEventLoop() override { window_.yieldToEventLoop(); }
     void closeWindow() override {
         lines_.closeWindow();
@@ -56,6 +68,38 @@ class WindowAndLines : public View {
     MainWindow& window_;
     BenchView& lines_;
     bool headless_;
+    std::function<void(int)> onProgress_;
+};
+
+// Pictures of the window, each taken once its screen has settled: after start-up and after each
+// press, and one half-way through a flash.
+class Screenshots {
+  public:
+    Screenshots(MainWindow& window, const BenchView& lines, std::string folder)
+        : window_(window), lines_(lines), folder_(std::move(folder)) {
+        QDir().mkpath(QString::fromStdString(folder_));
+    }
+    void take(const std::string& step) {
+        const auto screen = lines_.screen();
+        char name[96];
+        std::snprintf(name, sizeof name, "%02d-%s-%s.png", ++count_, step.c_str(),
+                      screen ? screenName(*screen) : "between");
+        window_.grab().save(QString::fromStdString(folder_ + "/" + name));
+    }
+    void onProgress(const std::string& step, int value) {
+        if (!halfWay_ && lines_.screen() == Screen::Flashing && 2 * value >= lines_.progressMax()) {
+            halfWay_ = true;
+            take(step);
+        }
+    }
+    void beginPress() { halfWay_ = false; }
+
+  private:
+    MainWindow& window_;
+    const BenchView& lines_;
+    std::string folder_;
+    int count_ = 0;
+    bool halfWay_ = false;
 };
 
 }  // namespace
@@ -86,23 +130,32 @@ int guiMain(int argc, char** argv, const std::vector<std::string>& args) {
     sim::SimulatedRig rig(options->rig, view, store.store());
     window.setLogic(&rig.window());
 
-    int shot = 0;
+    std::optional<Screenshots> screenshots;
     std::string step = "startup";
     if (!options->screenshots.empty()) {
-        QDir().mkpath(QString::fromStdString(options->screenshots));
-        lines.setScreenObserver([&](Screen screen) {
-            char name[96];
-            std::snprintf(name, sizeof name, "%02d-%s-%s.png", ++shot, step.c_str(),
-                          screenName(screen));
-            window.grab().save(QString::fromStdString(options->screenshots + "/" + name));
-        });
+        screenshots.emplace(window, lines, options->screenshots);
+        view.setProgressObserver([&](int value) { screenshots->onProgress(step, value); });
     }
+    // A press of a window button, by the user or by an action, goes where the bench's presses
+    // go: the faults scoped to that button start with it.
+    window.setPressHandler([&](int index) {
+        lines.beginAction();
+        if (screenshots) {
+            screenshots->beginPress();
+        }
+        rig.press(static_cast<ButtonIndex>(index));
+        lines.endAction();
+    });
     if (rig.start() == FrmStart::LoadResult::EndProgram) {
         return kExitMessageShown;
     }
     window.show();
     if (!headless) {
         return QApplication::exec();
+    }
+    QCoreApplication::processEvents();
+    if (screenshots) {
+        screenshots->take(step);
     }
     for (const Action& action : options->actions) {
         if (lines.closed())
@@ -112,9 +165,10 @@ int guiMain(int argc, char** argv, const std::vector<std::string>& args) {
             continue;
         }
         step = action.name;
-        lines.beginAction();
-        rig.press(action.button);
-        lines.endAction();
+        window.Button[static_cast<std::size_t>(action.button)]->click();
+        if (screenshots && !lines.closed()) {
+            screenshots->take(step);
+        }
     }
     return lines.messageCount() > 0 ? kExitMessageShown : kExitNoMessage;
 }

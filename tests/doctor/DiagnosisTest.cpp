@@ -1,0 +1,89 @@
+// The doctor's reasoning on findings the emulated adapters cannot make, and its agreement with
+// the README.
+#include "tools/doctor/Diagnosis.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "tools/doctor/Fixes.h"
+
+namespace halvenmark::doctor {
+namespace {
+
+using ::testing::HasSubstr;
+
+Findings oneProgrammer() {
+    Findings findings;
+    findings.system.usbListed = true;
+    findings.system.libftdiBackend = true;
+    findings.system.user = "user";
+    FtdiDevice device;
+    device.bus = 3;
+    device.port = "2";
+    device.product = "Halvenmark Device Programmer";
+    device.serial = "A1";
+    device.adapter = 0;
+    device.access = Access::Opens;
+    findings.devices.push_back(device);
+    return findings;
+}
+
+std::string report(const Findings& findings) {
+    std::ostringstream out;
+    printReport(findings, diagnose(findings), out);
+    return out.str();
+}
+
+TEST(DiagnosisTest, TheSerialDriverBlocksWhereOnlyTheVendorLibraryCouldOpen) {
+    Findings findings = oneProgrammer();
+    findings.devices[0].kernelDriver = "ftdi_sio";
+    EXPECT_TRUE(diagnose(findings).opened.has_value());  // libftdi1 takes it over
+    findings.system.libftdiBackend = false;
+    findings.system.d2xxPresent = true;
+    const Diagnosis diagnosis = diagnose(findings);
+    EXPECT_FALSE(diagnosis.opened.has_value());
+    ASSERT_EQ(diagnosis.problems.size(), 1u);
+    EXPECT_THAT(diagnosis.problems[0].cause, HasSubstr("only the vendor's D2XX library"));
+    EXPECT_THAT(diagnosis.problems[0].fixes, ::testing::ElementsAre(fix::kUnloadSerialDriver));
+}
+
+TEST(DiagnosisTest, ARunningBrailleDaemonIsAProblemOfTheMachine) {
+    Findings findings = oneProgrammer();
+    findings.system.brlttyInstalled = findings.system.brlttyRunning = true;
+    const std::string text = report(findings);
+    EXPECT_THAT(text, HasSubstr("this machine: a braille display daemon (brltty) is running"));
+    EXPECT_THAT(text, HasSubstr(std::string("fix: ") + fix::kStopBrltty));
+}
+
+TEST(DiagnosisTest, TheFirstAdapterInTheUpdatersOrderThatOpensIsTheVerdict) {
+    Findings findings = oneProgrammer();
+    findings.devices[0].access = Access::NoPermission;
+    FtdiDevice link = findings.devices[0];
+    link.port = "5";
+    link.adapter = 2;
+    link.serial = "B2";
+    link.access = Access::Opens;
+    findings.devices.push_back(link);
+    EXPECT_THAT(report(findings),
+                HasSubstr("\nverdict: the updater would open the Halvenmark Serial Link on bus 3 "
+                          "port 5 (serial B2)\n"));
+    findings.system.accessRules = {"/etc/udev/rules.d/70-halvenmark-adapters.rules"};
+    EXPECT_THAT(report(findings), HasSubstr("the access rule is installed"));
+}
+
+TEST(DiagnosisTest, TheReadmeGivesEveryFixTheDoctorGives) {
+    std::ifstream in(HALVENMARK_README);
+    const std::string readme((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    ASSERT_FALSE(readme.empty());
+    for (const char* command : fix::kAll) {
+        EXPECT_NE(readme.find(command), std::string::npos) << "the README lacks: " << command;
+    }
+}
+
+}  // namespace
+}  // namespace halvenmark::doctor

@@ -1,0 +1,121 @@
+// The connection doctor over the emulated adapters: each situation gets its verdict and names
+// its cause.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Result {
+    int exitCode;
+    std::string out;
+};
+
+// The doctor under usb-run with OPTIONS; what follows "--doctor-option" goes to the doctor.
+Result doctor(std::string options) {
+    std::string doctorArgs;
+    if (const auto at = options.find("--doctor-option "); at != std::string::npos) {
+        doctorArgs = options.substr(at + 16);
+        options = options.substr(0, at);
+    }
+    const std::string command = HALVENMARK_BENCH " usb-run " + options +
+                                " -- " HALVENMARK_DOCTOR " " + doctorArgs + " 2>&1";
+    Result result{-1, {}};
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::array<char, 4096> chunk{};
+    while (pipe != nullptr && std::fgets(chunk.data(), chunk.size(), pipe) != nullptr)
+        result.out += chunk.data();
+    const int status = pipe != nullptr ? ::pclose(pipe) : -1;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+struct Situation {
+    const char* name;
+    std::string options;
+    int exitCode;
+    std::string verdict;
+    std::vector<std::string> named;  // what the report must say about the cause
+};
+
+class DoctorTest : public ::testing::TestWithParam<Situation> {};
+
+TEST_P(DoctorTest, GivesTheVerdictAndNamesTheCause) {
+    const Situation& s = GetParam();
+    const Result result = doctor(s.options);
+    EXPECT_EQ(result.exitCode, s.exitCode) << result.out;
+    EXPECT_NE(result.out.find("\nverdict: " + s.verdict + "\nexit: "), std::string::npos)
+        << result.out;
+    for (const std::string& text : s.named) {
+        EXPECT_NE(result.out.find(text), std::string::npos) << text << "\n" << result.out;
+    }
+}
+
+const std::string kOpensProgrammer =
+    "the updater would open the Halvenmark Device Programmer on bus 1 port 1 (serial HM000001)";
+const std::string kOpensNone = "the updater would open no adapter";
+
+INSTANTIATE_TEST_SUITE_P(
+    Usb, DoctorTest,
+    ::testing::Values(
+        Situation{"AnAdapterThatOpens",
+                  "",
+                  0,
+                  kOpensProgrammer,
+                  {"adapter: Device Programmer (the updater's first choice)", "opens: yes",
+                   "CBUS pin 2: I/O mode", "latency timer: set to 2 ms, reads 2 ms",
+                   "Backend: libftdi1"}},
+        Situation{"NoPermission",
+                  "--usb-fault no-permission",
+                  1,
+                  kOpensNone,
+                  {"no permission to open its device node /dev/bus/usb/001/002", "mode 0444",
+                   "fix: sudo udevadm control --reload-rules && sudo udevadm trigger"}},
+        Situation{"Busy",
+                  "--usb-fault busy",
+                  1,
+                  kOpensNone,
+                  {"another program has claimed it", "open in halvenmark-bench (pid ",
+                   "fix: close halvenmark-bench, or: kill "}},
+        Situation{"KernelDriver",
+                  "--usb-fault kernel-driver",
+                  0,
+                  kOpensProgrammer,
+                  {"the kernel's serial driver ftdi_sio holds it: libftdi1 takes it over"}},
+        Situation{"CbusNotIo",
+                  "--usb-fault cbus-not-io",
+                  0,
+                  kOpensProgrammer,
+                  {"CBUS pin 2 is not in I/O mode in its EEPROM",
+                   "fix: ftdi_eeprom --flash-eeprom packaging/ftdi-eeprom/cbus2-io.conf"}},
+        Situation{"AnotherFtdiDevice",
+                  "--usb-fault product=FT232R-USB-UART",
+                  1,
+                  kOpensNone,
+                  {"\"FT232R-USB-UART\"", "not an adapter of the updater",
+                   "no adapter of the updater is plugged in"}},
+        Situation{"TwoAdapters",
+                  "--adapter serial-link,telemetry",
+                  0,
+                  "the updater would open the Halvenmark Telemetry Station on bus 1 port 2 (serial "
+                  "HM000002)",
+                  {"adapter: Serial Link (the updater's third choice)",
+                   "adapter: Telemetry Station (the updater's second choice)"}},
+        Situation{"NoneAtAll",
+                  "--adapter none",
+                  1,
+                  kOpensNone,
+                  {"FTDI devices on USB (vendor 0403): 0", "fix: lsusb | grep 0403"}}),
+    [](const ::testing::TestParamInfo<Situation>& info) { return std::string(info.param.name); });
+
+TEST(DoctorUsageTest, AnUnknownOptionIsAUsageError) {
+    const Result result = doctor("--adapter none --doctor-option --fix");
+    EXPECT_EQ(result.exitCode, 2) << result.out;
+    EXPECT_NE(result.out.find("unknown option '--fix'"), std::string::npos) << result.out;
+}
+
+}  // namespace

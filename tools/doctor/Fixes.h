@@ -1,0 +1,24 @@
+#pragma once
+
+// The commands the connection doctor gives for each problem. The README's troubleshooting gives
+// the same ones (a test holds the two to it).
+namespace halvenmark::doctor::fix {
+
+constexpr const char* kListFtdiDevices = "lsusb | grep 0403";
+constexpr const char* kInstallRule =
+    "sudo cp packaging/udev/70-halvenmark-adapters.rules /etc/udev/rules.d/";
+constexpr const char* kReloadRules = "sudo udevadm control --reload-rules && sudo udevadm trigger";
+constexpr const char* kJoinPlugdev = "sudo usermod -aG plugdev $USER";
+constexpr const char* kEndHolder = "kill PID";
+constexpr const char* kUnloadSerialDriver = "sudo rmmod ftdi_sio";
+constexpr const char* kStopBrltty = "sudo systemctl stop brltty-udev.service brltty.service";
+constexpr const char* kRemoveBrltty = "sudo apt remove brltty";
+constexpr const char* kCbus2IoMode =
+    "ftdi_eeprom --flash-eeprom packaging/ftdi-eeprom/cbus2-io.conf";
+
+// Every command above, for the test that finds each in the README.
+constexpr const char* kAll[] = {kListFtdiDevices, kInstallRule,  kReloadRules,
+                                kJoinPlugdev,     kEndHolder,    kUnloadSerialDriver,
+                                kStopBrltty,      kRemoveBrltty, kCbus2IoMode};
+
+}  // namespace halvenmark::doctor::fix
