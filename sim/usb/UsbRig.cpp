@@ -11,11 +11,7 @@ UsbRig::UsbRig(const RigOptions& options, const std::vector<UsbFault>& usbFaults
       usb_(options.adapters, usbFaults,
            {options.deviceAttached ? &device_ : nullptr, &faults_, &line_}),
       error_(usb_.error()),
-      libftdi_(makeLibftdiDriver()) {
-    if (libftdi_ == nullptr) {
-        error_ = "this build has no libftdi1 backend";
-        libftdi_ = makeSystemDriver();  // keeps the rig whole; it is not used
-    }
+      libftdi_(makeLibftdiDriver()) {  // the emulation is built only with libftdi1
     tracing_ = std::make_unique<TracingDriver>(*libftdi_);
     link_ = std::make_unique<HMUModule>(state_, *tracing_);
     session_ = std::make_unique<Session>(Session{{state_, *link_, view}, store});

@@ -22,7 +22,7 @@ class UsbRig : public ProgramRig {
            const ResourceStore& store);
     ~UsbRig() override;
 
-    // False when the emulation could not be set up or the build has no libftdi1.
+    // False when the emulation could not be set up.
     bool ready() const { return error_.empty(); }
     const std::string& error() const { return error_; }
 

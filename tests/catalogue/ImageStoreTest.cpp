@@ -29,9 +29,8 @@ TEST(ImageStoreTest, DecodesASmallFixtureWorkedOutByHand) {
 
 TEST(ImageStoreTest, TheRunningValueIsNeverReduced) {
     // Sums of FF push the running value past 255; only its low byte is used.
-    std::vector<std::uint8_t> raw;
-    for (int i = 0; i < 4; ++i)
-        raw.insert(raw.end(), {0x00, 0xFF, 0xFF, 0x01});
+    const std::vector<std::uint8_t> raw{0x00, 0xFF, 0xFF, 0x01, 0x00, 0xFF, 0xFF, 0x01,
+                                        0x00, 0xFF, 0xFF, 0x01, 0x00, 0xFF, 0xFF, 0x01};
     const auto image = codec::decode(raw, 4);
     // Keys: C3, C3+FF=1C2 -> C2, C1, C0; sums FF each: 00 ^ key ^ FF.
     EXPECT_EQ(image,

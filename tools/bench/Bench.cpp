@@ -12,6 +12,23 @@
 
 namespace halvenmark::bench {
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: halvenmark-bench [OPTIONS] [find|flash|abort|ok ...]   (default: find flash)\n"
+    "       halvenmark-bench campaign --runs N [--seed S] [--usb]\n"
+    "       halvenmark-bench gui [OPTIONS] [--screenshots DIR] [ACTIONS]\n"
+    "       halvenmark-bench usb-run [OPTIONS] -- COMMAND [ARG...]\n"
+    "Runs the Halvenmark Firmware Updater's own code against a simulated adapter and device (or,\n"
+    "with --usb, through libftdi1 and libusb to emulated adapters) and prints what its window\n"
+    "shows. Options: --adapter LIST, --device CODE, --version CODE, --cpu CODE, --rf A,B,\n"
+    "--memory-end A,B, --no-device, --seed N, --fault KIND[=VALUE][@find|@flash],\n"
+    "--refuse-placeholders, --trace, --memory, --timing [--program-us N], --usb,\n"
+    "--usb-fault KIND[:ADAPTER]. See halvenmark-bench(1). Exit code: 0 no message box, 1 a\n"
+    "message box, 2 a usage error.\n";
+
+}  // namespace
+
 void printMemory(const sim::DeviceLoader& device, std::ostream& out) {
     for (const auto& [first, last] : device.writtenRuns()) {
         char line[48];
@@ -94,6 +111,10 @@ int runBench(const BenchOptions& options, std::ostream& out, std::ostream& err) 
 }
 
 int benchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (!args.empty() && (args.front() == "--help" || args.front() == "-h")) {
+        out << kUsage;
+        return kExitNoMessage;
+    }
     if (!args.empty() && args.front() == "campaign") {
         const auto campaign = parseCampaign({args.begin() + 1, args.end()}, err);
         return campaign ? runCampaign(*campaign, out, err) : kExitUsage;

@@ -188,7 +188,10 @@ std::string describe(const BenchOptions& options) {
         text += "none";
     }
     for (std::size_t i = 0; i < options.rig.adapters.size(); ++i) {
-        text += (i > 0 ? "," : "") + sim::adapterName(options.rig.adapters[i]);
+        if (i > 0) {
+            text += ',';  // appended apart: GCC 12 warns (-Wrestrict, wrongly) on "," + string
+        }
+        text += sim::adapterName(options.rig.adapters[i]);
     }
     const auto& device = options.rig.device;
     text += " --device " + hexByte(device.identityCode) + " --version " + hexByte(device.version) +

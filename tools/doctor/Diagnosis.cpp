@@ -45,7 +45,8 @@ Problem noPermission(const FtdiDevice& device, const SystemFacts& system) {
     problem.details.push_back("the node belongs to " + node.owner + ", group " + node.group +
                               ", mode " + modeText(node.mode));
     problem.details.push_back(std::string("you (") + system.user + ") are " +
-                              (node.userInGroup ? "" : "not ") + "in the group " + node.group +
+                              std::string(node.userInGroup ? "" : "not ") + "in the group " +
+                              node.group +
                               (node.seatAccess ? " and have the login seat's access to it"
                                                : " and have no login seat's access to it"));
     if (system.accessRules.empty()) {
@@ -56,7 +57,7 @@ Problem noPermission(const FtdiDevice& device, const SystemFacts& system) {
     } else {
         std::string rules;
         for (const std::string& rule : system.accessRules) {
-            rules += (rules.empty() ? "" : ", ") + rule;
+            rules += rules.empty() ? rule : ", " + rule;
         }
         problem.details.push_back("the access rule is installed (" + rules +
                                   "): udev applies it when the adapter is plugged in again");

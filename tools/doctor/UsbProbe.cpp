@@ -312,7 +312,10 @@ Findings probeSystem() {
         const int depth =
             libusb_get_port_numbers(list[i], ports.data(), static_cast<int>(ports.size()));
         for (int p = 0; p < depth; ++p) {
-            device.port += (p > 0 ? "." : "") + std::to_string(ports[static_cast<std::size_t>(p)]);
+            if (p > 0) {
+                device.port += '.';
+            }
+            device.port += std::to_string(ports[static_cast<std::size_t>(p)]);
         }
         device.vendorId = descriptor.idVendor;
         device.productId = descriptor.idProduct;
