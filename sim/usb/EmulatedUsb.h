@@ -45,7 +45,6 @@ class EmulatedUsb {
     // False when the testbed could not be set up; `error()` says why.
     bool ready() const { return error_.empty(); }
     const std::string& error() const { return error_; }
-    const std::string& root() const { return testbed_.root(); }
 
     std::vector<Adapter>& adapters() { return adapters_; }
     // The adapter of a description, or nullptr.

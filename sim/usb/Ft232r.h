@@ -40,16 +40,13 @@ constexpr std::uint8_t kSetLatencyTimer = 0x09;
 constexpr std::uint8_t kGetLatencyTimer = 0x0A;
 constexpr std::uint8_t kBitMode = 0x0B;  // wValue: mask | mode << 8
 constexpr std::uint8_t kReadPins = 0x0C;
-constexpr std::uint8_t kReadEeprom = 0x90;  // wIndex: word address
-constexpr std::uint8_t kWriteEeprom = 0x91;
-constexpr std::uint8_t kEraseEeprom = 0x92;
+constexpr std::uint8_t kReadEeprom =
+    0x90;  // wIndex: word address (writing and erasing: 0x91, 0x92)
 }  // namespace request
 
 constexpr std::uint16_t kResetSio = 0;
-constexpr std::uint16_t kPurgeHostToLine = 1;
-constexpr std::uint16_t kPurgeLineToHost = 2;
+constexpr std::uint16_t kPurgeHostToLine = 1;  // 2 purges what came from the line for the host
 constexpr std::uint16_t kLine8N1 = 0x0008;
-constexpr std::uint8_t kBitModeReset = 0x00;
 constexpr std::uint8_t kBitModeCbus = 0x20;
 constexpr std::uint8_t kDefaultLatencyMs = 16;
 

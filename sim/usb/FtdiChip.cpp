@@ -269,7 +269,7 @@ bool FtdiChip::servePacketsLocked(PendingIn& in, Clock::time_point now) {
     }
 }
 
-FtdiChip::Clock::time_point FtdiChip::nextEventLocked(Clock::time_point) const {
+FtdiChip::Clock::time_point FtdiChip::nextEventLocked() const {
     Clock::time_point next = lastPacketAt_ + std::chrono::milliseconds(latencyMs_);
     if (arriving_.size() >= static_cast<std::size_t>(kPacketDataBytes)) {
         next = std::min(next, arriving_[kPacketDataBytes - 1].at);
@@ -294,7 +294,7 @@ void FtdiChip::clockLoop() {
             lock.lock();
             continue;
         }
-        wake_.wait_until(lock, nextEventLocked(now));
+        wake_.wait_until(lock, nextEventLocked());
     }
 }
 

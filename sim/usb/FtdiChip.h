@@ -84,7 +84,7 @@ class FtdiChip : public UsbDevice {
     std::size_t arrivedBy(Clock::time_point t) const;
     // Adds the packets the chip sends now; true when the transfer is complete.
     bool servePacketsLocked(PendingIn& in, Clock::time_point now);
-    Clock::time_point nextEventLocked(Clock::time_point now) const;
+    Clock::time_point nextEventLocked() const;
     void appendPacketLocked(PendingIn& in, std::size_t dataBytes, Clock::time_point now);
     void clockLoop();
 

@@ -33,7 +33,6 @@ class UsbRig : public ProgramRig {
     FrmStart& window() override { return *window_; }
     LinkState& state() override { return state_; }
     DeviceLoader& device() override { return device_; }
-    EmulatedUsb& usb() { return usb_; }
     // The frames that went out over the emulated adapters' serial lines.
     std::int64_t framesSent();
 

@@ -29,8 +29,6 @@ class UsbTestbed {
     UsbTestbed(const UsbTestbed&) = delete;
     UsbTestbed& operator=(const UsbTestbed&) = delete;
 
-    const std::string& root() const { return root_; }
-
     // Adds the device (announced with an "add" uevent) and returns its sysfs path.
     std::string add(const SysfsDevice& device);
     // The /dev path of a device's usbfs node, and where that node lies in the testbed.

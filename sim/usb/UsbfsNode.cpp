@@ -224,11 +224,6 @@ void UsbfsNode::vanish() {
     }
 }
 
-bool UsbfsNode::vanished() const {
-    std::lock_guard lock(mutex_);
-    return gone_;
-}
-
 bool UsbfsNode::kernelDriverBound() const {
     std::lock_guard lock(mutex_);
     return driverBound_;
@@ -317,7 +312,7 @@ void UsbfsNode::handleIoctl(void* clientPointer) {
             error = getDriver(argument);
             break;
         case USBDEVFS_IOCTL:
-            error = driverIoctl(client, argument);
+            error = driverIoctl(argument);
             break;
         case USBDEVFS_SETCONFIGURATION:
         case USBDEVFS_RESET:
@@ -495,7 +490,7 @@ int UsbfsNode::getDriver(void* argumentPointer) {
     return error;
 }
 
-int UsbfsNode::driverIoctl(void*, void* argumentPointer) {
+int UsbfsNode::driverIoctl(void* argumentPointer) {
     auto* argument = static_cast<UMockdevIoctlData*>(argumentPointer);
     UMockdevIoctlData* data = resolve(argument, 0, sizeof(usbdevfs_ioctl));
     if (data == nullptr) {

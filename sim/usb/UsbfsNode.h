@@ -46,7 +46,6 @@ class UsbfsNode : public InCompletion {
 
     // The device leaves the bus: what is in flight and everything later fails with ENODEV.
     void vanish();
-    bool vanished() const;
     bool kernelDriverBound() const;
     int kernelDriverDetaches() const;
     int kernelDriverAttaches() const;
@@ -64,7 +63,7 @@ class UsbfsNode : public InCompletion {
     int reap(void* client, void* argument, bool& completed);
     int discard(void* client, unsigned long urbAddress);
     int getDriver(void* argument);
-    int driverIoctl(void* client, void* argument);
+    int driverIoctl(void* argument);
     int claim(void* client, unsigned int interfaceNumber);
     void finishLocked(std::unique_ptr<Urb> urb);
     void updateWakeLocked();

@@ -67,7 +67,6 @@ struct SystemFacts {
     bool brlttyInstalled = false;
     bool brlttyRunning = false;
     std::string user;
-    bool root = false;
 };
 
 struct Findings {

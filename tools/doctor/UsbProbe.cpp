@@ -279,7 +279,6 @@ Findings probeSystem() {
     Findings findings;
     SystemFacts& system = findings.system;
     system.user = userName(::geteuid());
-    system.root = ::geteuid() == 0;
     system.accessRules = accessRules();
     system.d2xxLibrary = D2xxDriver::defaultLibraryName();
     system.d2xxPresent = D2xxDriver::load() != nullptr;
