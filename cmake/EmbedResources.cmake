@@ -1,5 +1,5 @@
 # Embeds the resource store into a static library as byte arrays, one generated source per
-# file plus an index carrying each resource's origin from the manifest, so that the program, the
+# file plus an index carrying each resource's manifest line (origin and SHA-256), so that the program, the
 # bench and the tests carry one and the same store:
 #   halvenmark_embed_resources(TARGET name DIRECTORY dir MANIFEST file)
 # A file's numeric id is its base name (jpg/100.bin is "JPG" resource 100, pictures/100.bmp
@@ -47,13 +47,14 @@ function(halvenmark_embed_resources)
             if(manifest_${kind}_${id}_ORIGIN STREQUAL "product")
                 set(origin ResourceOrigin::Product)
             endif()
+            set(hash "${manifest_${kind}_${id}_SHA256}")
             string(APPEND declarations "extern const unsigned char ${symbol}[];\n")
-            string(APPEND entries "    {${type}, ${id}, ${symbol}, ${size}, ${origin}},\n")
+            string(APPEND entries "    {${type}, ${id}, ${symbol}, ${size}, ${origin}, \"${hash}\"},\n")
             string(APPEND table "    {${type}, ${id}, ${size}, ${origin}},\n")
         endforeach()
     endforeach()
     if(entries STREQUAL "")
-        set(entries "    {ResourceType::Jpg, 0, nullptr, 0, ResourceOrigin::Placeholder},\n")
+        set(entries "    {ResourceType::Jpg, 0, nullptr, 0, ResourceOrigin::Placeholder, \"\"},\n")
         set(table "    {ResourceType::Jpg, 0, 0, ResourceOrigin::Placeholder},\n")
     endif()
 

@@ -16,6 +16,7 @@ struct EmbeddedResource {
     const unsigned char* data;
     std::size_t size;
     ResourceOrigin origin;  // from the store's manifest
+    const char* sha256;     // as the manifest records it (empty for a file it does not list)
 };
 
 // Every resource built into the executable, from the files under resources/.

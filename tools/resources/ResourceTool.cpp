@@ -9,7 +9,7 @@
 //   halvenmark-resources encode RAW STORED [--seed N] [--size BYTES]
 //       turns a raw firmware image into the stored form the updater decodes
 //   halvenmark-resources list
-//       lists the store built into this program: type, id, size, origin, decoded version
+//       lists the store built into this program: type, id, size, origin, decoded version, hash
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -193,16 +193,17 @@ int decodedVersion(int id, std::span<const std::uint8_t> stored) {
 }
 
 int list() {
-    std::printf("%-6s %5s %7s  %-11s  %s\n", "type", "id", "bytes", "origin", "version");
+    std::printf("%-6s %5s %7s  %-11s  %-7s  %s\n", "type", "id", "bytes", "origin", "version",
+                "sha256");
     for (const resources::EmbeddedResource& resource : resources::embeddedResources()) {
         if (resource.data == nullptr) {
             continue;
         }
         const bool jpg = resource.type == ResourceType::Jpg;
         const int version = jpg ? decodedVersion(resource.id, {resource.data, resource.size}) : -1;
-        std::printf("%-6s %5d %7zu  %-11s  %s\n", tools::typeName(resource.type), resource.id,
+        std::printf("%-6s %5d %7zu  %-11s  %-7s  %s\n", tools::typeName(resource.type), resource.id,
                     resource.size, tools::originName(resource.origin),
-                    version < 0 ? "-" : versionText(version).c_str());
+                    version < 0 ? "-" : versionText(version).c_str(), resource.sha256);
     }
     return 0;
 }
