@@ -28,7 +28,8 @@ std::vector<std::uint8_t> encode(std::span<const std::uint8_t> image, std::uint3
     Filler filler(fillerSeed);
     std::vector<std::uint8_t> stored;
     stored.reserve(std::max(storedBytes, storedSize(image.size())));
-    std::int32_t running = kStartingKey;
+    // Unsigned, so that a long image wraps instead of overflowing: only the low byte is used.
+    std::uint32_t running = kStartingKey;
     for (std::uint8_t value : image) {
         const std::uint8_t s1 = filler.next();
         const std::uint8_t s2 = filler.next();
@@ -52,7 +53,7 @@ std::vector<std::uint8_t> decode(std::span<const std::uint8_t> stored, std::size
         return {};
     }
     std::vector<std::uint8_t> image(imageBytes);
-    std::int32_t running = kStartingKey;
+    std::uint32_t running = kStartingKey;
     for (std::size_t i = 0, j = 0; i < imageBytes; ++i, j += kStoredBytesPerByte) {
         const auto sum = static_cast<std::uint8_t>(stored[j + 1] + stored[j + 2] + stored[j + 3]);
         image[i] = static_cast<std::uint8_t>(stored[j] ^ (running & 0xFF) ^ sum);

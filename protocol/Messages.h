@@ -60,4 +60,11 @@ constexpr std::string_view kReadFailureTitle = "Read Failure!";
 constexpr std::string_view kUpdateFailureTitle = "Update Failure!";
 constexpr std::string_view kCommunicationFailureTitle = "Communication Failure!";
 
+// Firmware packs: the product's images supplied beside the program.
+constexpr std::string_view kPackRefusedTitle = "Firmware Pack Refused";
+constexpr std::string_view kPackRefused =
+    "This firmware pack cannot be used, and no device has been touched:";
+constexpr std::string_view kPackRefusedAdvice =
+    "Get a complete copy of the pack from its maker, or remove it to use the built-in images.";
+
 }  // namespace halvenmark::text

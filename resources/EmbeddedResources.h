@@ -23,11 +23,10 @@ struct EmbeddedResource {
 std::span<const EmbeddedResource> embeddedResources();
 
 // The store over the built-in resources: the one the program, the bench and the tests use.
-class EmbeddedStore : public ResourceStore {
+class EmbeddedStore : public StoreWithOrigins {
   public:
     std::optional<std::span<const std::uint8_t>> find(ResourceType type, int id) const override;
-    // Where a built-in resource comes from; nullopt for one the store does not hold.
-    std::optional<ResourceOrigin> origin(ResourceType type, int id) const;
+    std::optional<ResourceOrigin> origin(ResourceType type, int id) const override;
 };
 
 // The store as the product executable uses it: a placeholder firmware or auxiliary image is not
@@ -36,13 +35,13 @@ class EmbeddedStore : public ResourceStore {
 // pictures are shown as they are.
 class PlaceholderRefusingStore : public ResourceStore {
   public:
-    PlaceholderRefusingStore(const EmbeddedStore& store, std::function<void(int id)> onRefusal)
+    PlaceholderRefusingStore(const StoreWithOrigins& store, std::function<void(int id)> onRefusal)
         : store_(store), onRefusal_(std::move(onRefusal)) {}
 
     std::optional<std::span<const std::uint8_t>> find(ResourceType type, int id) const override;
 
   private:
-    const EmbeddedStore& store_;
+    const StoreWithOrigins& store_;
     std::function<void(int id)> onRefusal_;
 };
 

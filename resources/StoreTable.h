@@ -6,8 +6,7 @@
 
 namespace halvenmark::resources {
 
-// Whether a resource is the product's own, or a placeholder made for this repository.
-enum class ResourceOrigin { Placeholder, Product };
+using halvenmark::ResourceOrigin;
 
 // One resource of a store, as the build knows it at compile time (kStoreTable, generated).
 struct StoreTableEntry {

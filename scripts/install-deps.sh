@@ -8,7 +8,7 @@ set -euo pipefail
 demo_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-svg-dev libgl-dev
-    libftdi1-dev
+    libftdi1-dev libarchive-dev
 )
 test_packages=(
     dpkg-dev lintian

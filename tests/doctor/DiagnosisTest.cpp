@@ -75,6 +75,40 @@ TEST(DiagnosisTest, TheFirstAdapterInTheUpdatersOrderThatOpensIsTheVerdict) {
     EXPECT_THAT(report(findings), HasSubstr("the access rule is installed"));
 }
 
+// The firmware the updater would use: none installed, a pack in use, or a pack it refuses.
+TEST(DiagnosisTest, TellsWhichFirmwarePackTheUpdaterWouldUse) {
+    Findings findings = oneProgrammer();
+    findings.firmware.places = {"/home/a/.local/share/halvenmark-updater/firmware",
+                                "/usr/share/halvenmark-updater/firmware"};
+    findings.firmware.catalogueSize = 32;
+    EXPECT_THAT(
+        report(findings),
+        HasSubstr("Firmware: no pack installed; the updater looks for one in\n"
+                  "  /home/a/.local/share/halvenmark-updater/firmware\n"
+                  "  /usr/share/halvenmark-updater/firmware\n"
+                  "  its built-in images flash 0 of the 32 devices of its catalogue\n"
+                  "  a pack is installed with: halvenmark-updater --install-firmware PACK\n"));
+
+    findings.firmware.location = "/usr/share/halvenmark-updater/firmware";
+    findings.firmware.name = "Receivers";
+    findings.firmware.version = "2026.12";
+    findings.firmware.flashable = 30;
+    EXPECT_THAT(report(findings),
+                HasSubstr("Firmware: the pack \"Receivers\" 2026.12 from "
+                          "/usr/share/halvenmark-updater/firmware: the updater flashes 30 of the "
+                          "32 devices of its catalogue\n"));
+    EXPECT_TRUE(diagnose(findings).problems.empty());
+
+    findings.firmware.refusal = "jpg/105.bin: listed in the manifest, but missing";
+    const Diagnosis diagnosis = diagnose(findings);
+    ASSERT_EQ(diagnosis.problems.size(), 1u);
+    EXPECT_EQ(diagnosis.problems[0].subject,
+              "the firmware pack /usr/share/halvenmark-updater/firmware");
+    EXPECT_THAT(diagnosis.problems[0].details, ::testing::ElementsAre(findings.firmware.refusal));
+    EXPECT_THAT(diagnosis.problems[0].fixes[0], ::testing::StartsWith(fix::kCheckPack));
+    EXPECT_TRUE(diagnosis.opened.has_value());  // the adapter still opens
+}
+
 TEST(DiagnosisTest, TheReadmeGivesEveryFixTheDoctorGives) {
     std::ifstream in(HALVENMARK_README);
     const std::string readme((std::istreambuf_iterator<char>(in)),

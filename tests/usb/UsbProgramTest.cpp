@@ -5,6 +5,9 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 
 namespace {
@@ -17,7 +20,6 @@ struct Result {
 // Runs a shell command line; its standard output (and error, when asked) is collected.
 Result run(const std::string& command) {
     Result result{-1, {}};
-    std::fprintf(stderr, "CMD[%s] PL[%s]\n", command.c_str(), getenv("LD_PRELOAD"));
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
         return result;
@@ -29,17 +31,28 @@ Result run(const std::string& command) {
     return result;
 }
 
+// A temporary folder, removed with everything in it.
+struct TempFolder {
+    TempFolder() {
+        char name[] = "/tmp/halvenmark-usb-XXXXXX";
+        path = ::mkdtemp(name);
+    }
+    ~TempFolder() { std::filesystem::remove_all(path); }
+    std::string path;
+};
+
 // The updater under usb-run with OPTIONS, pressing STEPS, in a runtime folder of its own (the
-// single-instance lock lives there); by default the build over a store of product images.
+// single-instance lock lives there) and with data folders of its own (an installed firmware pack
+// lives there: `data`, or none); by default the build over a store of product images.
 Result updater(const std::string& options, const std::string& steps,
                const std::string& program = HALVENMARK_UPDATER_PRODUCT_STORE,
-               const std::string& errors = "2>/dev/null") {
-    char folder[] = "/tmp/halvenmark-usb-XXXXXX";
-    const std::string runtime = ::mkdtemp(folder);
+               const std::string& errors = "2>/dev/null", const std::string& data = "") {
+    const TempFolder runtime;
     // The helper is preloaded into the bench and the updater only: timeout, which the sanitizer
     // build's helper cannot be loaded into, comes first.
-    return run("timeout 120 env XDG_RUNTIME_DIR=" + runtime + " QT_QPA_PLATFORM=offscreen " +
-               "HALVENMARK_DRIVE='" + steps +
+    return run("timeout 120 env XDG_RUNTIME_DIR=" + runtime.path + " XDG_DATA_HOME=" +
+               (data.empty() ? runtime.path : data) + " XDG_DATA_DIRS=" + runtime.path +
+               " QT_QPA_PLATFORM=offscreen " + "HALVENMARK_DRIVE='" + steps +
                "' LD_PRELOAD=" HALVENMARK_DRIVE_WINDOW " " HALVENMARK_BENCH " usb-run " + options +
                " -- " + program + " " + errors);
 }
@@ -75,6 +88,83 @@ TEST(UsbProgramTest, WithPlaceholderImagesTheUpdaterRefusesTheDeviceAndWritesNot
     EXPECT_EQ(usb.out.find("Flash Complete!"), std::string::npos) << usb.out;
     EXPECT_EQ(usb.out.find("written: "), std::string::npos) << usb.out;
     EXPECT_NE(usb.out.find("\nexit: 0\n"), std::string::npos);
+}
+
+// A firmware pack of the product's images for the Tandem A V2 Expander (image 400): random bytes
+// of the store's size, put into a copy of the store with the resource tool and packed by it.
+struct ExpanderPack {
+    ExpanderPack() {
+        const std::string store = folder.path + "/store";
+        std::mt19937 generator(400);
+        std::string image(65536, '\0');
+        for (char& byte : image)
+            byte = static_cast<char>(generator());
+        std::ofstream(folder.path + "/400.bin", std::ios::binary) << image;
+        const Result made = run(HALVENMARK_RESOURCES " placeholders " + store +
+                                " && " HALVENMARK_RESOURCES " put " + store + " jpg 400 " +
+                                folder.path + "/400.bin && " HALVENMARK_RESOURCES " pack " + store +
+                                " " + zip + " --name Expanders --version 7 2>&1");
+        EXPECT_EQ(made.exitCode, 0) << made.out;
+    }
+    TempFolder folder;
+    std::string zip = folder.path + "/expanders.zip";
+};
+
+TEST(UsbProgramTest,
+     WithAFirmwarePackTheProductExecutableFlashesWhatItsStoreOnlyHoldsAsPlaceholder) {
+    const ExpanderPack pack;
+    const Result usb = updater("--memory --device 0x30", "find flash close",
+                               HALVENMARK_UPDATER " --firmware " + pack.zip, "2>&1");
+    EXPECT_EQ(usb.exitCode, 0) << usb.out;
+    EXPECT_NE(usb.out.find("halvenmark-updater: firmware pack Expanders 7 from " + pack.zip),
+              std::string::npos)
+        << usb.out;
+    EXPECT_NE(usb.out.find("status: Flash Complete!\n"), std::string::npos) << usb.out;
+    EXPECT_EQ(usb.out.find("message: "), std::string::npos) << usb.out;
+    // The device holds what a flash with the same pack over the simulated adapter leaves, which
+    // the bench's own tests hold to the pack's decoded image.
+    const Result simulated = run(HALVENMARK_BENCH " --memory --device 0x30 --firmware " + pack.zip);
+    EXPECT_EQ(lineOf(usb.out, "memory-sha256: "), lineOf(simulated.out, "memory-sha256: "));
+    EXPECT_NE(lineOf(usb.out, "memory-sha256: "), "");
+
+    // Installed as the user's pack, it is found without the option.
+    const TempFolder data;
+    const Result installed = run(std::string("env XDG_DATA_HOME=") + data.path +
+                                 " " HALVENMARK_UPDATER " --install-firmware " + pack.zip);
+    EXPECT_EQ(installed.exitCode, 0) << installed.out;
+    const Result found = updater("--memory --device 0x30", "find flash close", HALVENMARK_UPDATER,
+                                 "2>&1", data.path);
+    EXPECT_NE(found.out.find("firmware pack Expanders 7 from " + data.path +
+                             "/halvenmark-updater/firmware"),
+              std::string::npos)
+        << found.out;
+    EXPECT_EQ(lineOf(found.out, "memory-sha256: "), lineOf(simulated.out, "memory-sha256: "));
+}
+
+TEST(UsbProgramTest, ABrokenPackStopsTheUpdaterBeforeAnyAdapterIsOpened) {
+    const ExpanderPack pack;
+    // Installed as a folder, then one byte of its image changed; no adapter is attached, so an
+    // adapter opened before the pack's check would say "Hardware Not Present".
+    const TempFolder data;
+    const std::string broken = data.path + "/halvenmark-updater/firmware";
+    const Result installed =
+        run(std::string("env XDG_DATA_HOME=") + data.path +
+            " " HALVENMARK_UPDATER " --install-firmware " + pack.zip +
+            " && printf x | dd of=" + broken + "/jpg/400.bin bs=1 seek=9 conv=notrunc 2>/dev/null");
+    ASSERT_EQ(installed.exitCode, 0) << installed.out;
+    const Result usb =
+        updater("--adapter none", "find", HALVENMARK_UPDATER " --firmware " + broken, "2>&1");
+    EXPECT_EQ(usb.exitCode, 1) << usb.out;
+    EXPECT_NE(usb.out.find("halvenmark-updater: firmware pack " + broken +
+                           " refused: jpg/400.bin: SHA-256 "),
+              std::string::npos)
+        << usb.out;
+    EXPECT_NE(usb.out.find("message: Firmware Pack Refused | This firmware pack cannot be used, "
+                           "and no device has been touched:"),
+              std::string::npos)
+        << usb.out;
+    EXPECT_EQ(usb.out.find("Hardware Not Present"), std::string::npos) << usb.out;
+    EXPECT_NE(usb.out.find("\nexit: 1\n"), std::string::npos) << usb.out;
 }
 
 TEST(UsbProgramTest, AnAdapterUnpluggedMidFlashGivesOneMessageAndTheWindowClosesCleanly) {

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "catalogue/Sha256.h"
 #include "resources/EmbeddedResources.h"
-#include "sim/Sha256.h"
 #include "tools/bench/BenchView.h"
 #include "tools/bench/Campaign.h"
 #include "tools/bench/UsbBench.h"
@@ -23,7 +23,7 @@ constexpr const char* kUsage =
     "with --usb, through libftdi1 and libusb to emulated adapters) and prints what its window\n"
     "shows. Options: --adapter LIST, --device CODE, --version CODE, --cpu CODE, --rf A,B,\n"
     "--memory-end A,B, --no-device, --seed N, --fault KIND[=VALUE][@find|@flash],\n"
-    "--refuse-placeholders, --trace, --memory, --timing [--program-us N], --usb,\n"
+    "--refuse-placeholders, --firmware PACK, --trace, --memory, --timing [--program-us N], --usb,\n"
     "--usb-fault KIND[:ADAPTER]. See halvenmark-bench(1). Exit code: 0 no message box, 1 a\n"
     "message box, 2 a usage error.\n";
 
@@ -35,7 +35,7 @@ void printMemory(const sim::DeviceLoader& device, std::ostream& out) {
         std::snprintf(line, sizeof line, "written: 0x%04X-0x%04X\n", first, last);
         out << line;
     }
-    out << "memory-sha256: " << sim::sha256Hex(device.memory()) << '\n';
+    out << "memory-sha256: " << sha256Hex(device.memory()) << '\n';
 }
 
 std::chrono::nanoseconds runActions(sim::ProgramRig& rig, BenchView& view,
@@ -61,9 +61,21 @@ std::chrono::nanoseconds runActions(sim::ProgramRig& rig, BenchView& view,
     return host;
 }
 
-BenchStore::BenchStore(bool refusePlaceholders, std::ostream& err) {
-    if (refusePlaceholders) {
-        refusing_.emplace(embedded_, [this, &err](int) {
+BenchStore::BenchStore(const BenchOptions& options, std::ostream& err) {
+    const StoreWithOrigins* images = &embedded_;
+    if (options.firmware) {
+        catalogue::PackOpening opening = catalogue::openFirmwarePack(*options.firmware);
+        if (!opening.pack) {
+            err << "halvenmark-bench: firmware pack " << *options.firmware
+                << " refused: " << opening.refusal << '\n';
+            refused_ = true;
+            return;
+        }
+        pack_ = std::move(opening.pack);
+        images = &packed_.emplace(embedded_, *pack_);
+    }
+    if (options.refusePlaceholders) {
+        refusing_.emplace(*images, [this, &err](int) {
             if (!std::exchange(told_, true)) {
                 err << "halvenmark-bench: " << resources::kPlaceholderNote << '\n';
             }
@@ -72,11 +84,17 @@ BenchStore::BenchStore(bool refusePlaceholders, std::ostream& err) {
 }
 
 const ResourceStore& BenchStore::store() const {
-    return refusing_ ? static_cast<const ResourceStore&>(*refusing_) : embedded_;
+    if (refusing_) {
+        return *refusing_;
+    }
+    return packed_ ? static_cast<const ResourceStore&>(*packed_) : embedded_;
 }
 
 ModelFigures runSimulated(const BenchOptions& options, std::ostream& out, std::ostream& err) {
-    const BenchStore store(options.refusePlaceholders, err);
+    const BenchStore store(options, err);
+    if (store.refused()) {
+        return {0, {}, {}, {}, kExitUsage};
+    }
     BenchView view(out);
     sim::SimulatedRig rig(options.rig, view, store.store());
     rig.adapter().setCallLogEnabled(false);  // the bench prints; it keeps no call log
@@ -104,7 +122,7 @@ void printTiming(const ModelFigures& figures, std::ostream& out) {
 
 int runBench(const BenchOptions& options, std::ostream& out, std::ostream& err) {
     const ModelFigures figures = runSimulated(options, out, err);
-    if (options.timing) {
+    if (options.timing && figures.exitCode != kExitUsage) {
         printTiming(figures, out);
     }
     return figures.exitCode;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/FirmwarePack.h"
+#include "catalogue/StoreWithPack.h"
 #include "resources/EmbeddedResources.h"
 #include "sim/ProgramRig.h"
 #include "tools/bench/BenchOptions.h"
@@ -17,16 +19,21 @@ constexpr int kExitNoMessage = 0;
 constexpr int kExitMessageShown = 1;
 constexpr int kExitUsage = 2;
 
-// The store a bench run uses: the built-in one as it is (the simulated hardware is no device), or
-// with --refuse-placeholders the product's, which hands out no placeholder image and says so on
-// `err`.
+// The store a bench run uses: the built-in one as it is (the simulated hardware is no device),
+// with the firmware pack of --firmware laid over it, and with --refuse-placeholders as the
+// product's, which hands out no placeholder image and says so on `err`. A refused pack is said on
+// `err`, and the run must not go on.
 class BenchStore {
   public:
-    BenchStore(bool refusePlaceholders, std::ostream& err);
+    BenchStore(const BenchOptions& options, std::ostream& err);
     const ResourceStore& store() const;
+    bool refused() const { return refused_; }
 
   private:
     resources::EmbeddedStore embedded_;
+    std::optional<catalogue::FirmwarePack> pack_;
+    std::optional<catalogue::StoreWithPack> packed_;
+    bool refused_ = false;
     bool told_ = false;
     std::optional<resources::PlaceholderRefusingStore> refusing_;
 };

@@ -164,6 +164,11 @@ std::optional<BenchOptions> parseOptions(const std::vector<std::string>& args, s
             if (!fault)
                 return std::nullopt;
             options.rig.faults.push_back(*fault);
+        } else if (arg == "--firmware") {
+            const auto value = needValue(i);
+            if (!value)
+                return std::nullopt;
+            options.firmware = *value;
         } else if (arg == "--screenshots") {
             const auto value = needValue(i);
             if (!value)
@@ -206,6 +211,9 @@ std::string describe(const BenchOptions& options) {
     }
     if (options.refusePlaceholders) {
         text += " --refuse-placeholders";
+    }
+    if (options.firmware) {
+        text += " --firmware " + *options.firmware;
     }
     if (options.usb) {
         text += " --usb";

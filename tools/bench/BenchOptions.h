@@ -25,6 +25,7 @@ struct BenchOptions {
     bool timing = false;
     bool usb = false;                 // through libftdi1 and libusb to emulated adapters
     bool refusePlaceholders = false;  // as the product executable: no placeholder reaches a device
+    std::optional<std::string> firmware;  // a firmware pack laid over the built-in store
     std::vector<sim::usb::UsbFault> usbFaults;
     std::string screenshots;  // gui only
 };

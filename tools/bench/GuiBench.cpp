@@ -123,7 +123,10 @@ int guiMain(int argc, char** argv, const std::vector<std::string>& args) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("halvenmark-updater"));
 
-    const BenchStore store(options->refusePlaceholders, std::cerr);
+    const BenchStore store(*options, std::cerr);
+    if (store.refused()) {
+        return kExitUsage;
+    }
     MainWindow window(store.store());
     BenchView lines(std::cout);
     WindowAndLines view(window, lines, headless);

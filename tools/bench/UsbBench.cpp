@@ -92,6 +92,10 @@ int runUsbBench(const BenchOptions& options, std::ostream& out, std::ostream& er
         return kExitUsage;
     }
     ModelFigures model{};
+    const BenchStore store(options, err);
+    if (store.refused()) {
+        return kExitUsage;
+    }
     if (options.timing) {
         // The link model's figures for the same run, from the simulated adapter.
         BenchOptions quiet = options;
@@ -100,7 +104,6 @@ int runUsbBench(const BenchOptions& options, std::ostream& out, std::ostream& er
         std::ostringstream ignored;
         model = runSimulated(quiet, ignored, ignored);
     }
-    const BenchStore store(options.refusePlaceholders, err);
     BenchView view(out);
     sim::usb::UsbRig rig(options.rig, options.usbFaults, view, store.store());
     if (!rig.ready()) {

@@ -174,7 +174,34 @@ Diagnosis diagnose(const Findings& findings) {
         diagnosis.problems.push_back(
             {"this machine", system.usbProblem, {}, {fix::kListFtdiDevices}});
     }
+    const FirmwareFacts& firmware = findings.firmware;
+    if (firmware.location && !firmware.refusal.empty()) {
+        diagnosis.problems.push_back(
+            {"the firmware pack " + *firmware.location,
+             "the updater refuses it, and stops before its window opens",
+             {firmware.refusal},
+             {std::string(fix::kCheckPack) + "   (lists what the pack holds and what is wrong)",
+              std::string(fix::kInstallPack) +
+                  "   (a complete pack, from its maker, replaces the user's)"}});
+    }
     return diagnosis;
+}
+
+void printFirmware(const FirmwareFacts& firmware, std::ostream& out) {
+    const std::string devices = std::to_string(firmware.flashable) + " of the " +
+                                std::to_string(firmware.catalogueSize) +
+                                " devices of its catalogue";
+    if (!firmware.location) {
+        out << "Firmware: no pack installed; the updater looks for one in\n";
+        for (const std::string& place : firmware.places) {
+            out << "  " << place << '\n';
+        }
+        out << "  its built-in images flash " << devices
+            << "\n  a pack is installed with: " << fix::kInstallPack << '\n';
+    } else if (firmware.refusal.empty()) {
+        out << "Firmware: the pack \"" << firmware.name << "\" " << firmware.version << " from "
+            << *firmware.location << ": the updater flashes " << devices << '\n';
+    }
 }
 
 void printReport(const Findings& findings, const Diagnosis& diagnosis, std::ostream& out) {
@@ -251,6 +278,8 @@ void printReport(const Findings& findings, const Diagnosis& diagnosis, std::ostr
         out << "brltty (a braille display daemon that takes FTDI devices) is installed, not "
                "running\n";
     }
+
+    printFirmware(findings.firmware, out);
 
     if (!diagnosis.problems.empty()) {
         out << "\nProblems, and what fixes them:\n";

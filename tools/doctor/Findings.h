@@ -69,8 +69,21 @@ struct SystemFacts {
     std::string user;
 };
 
+// The firmware the updater would flash with: a pack installed (or found refused), or the built-in
+// images alone.
+struct FirmwareFacts {
+    std::vector<std::string> places;      // where the updater looks for an installed pack
+    std::optional<std::string> location;  // the pack it would use, when one is there
+    std::string name;
+    std::string version;
+    std::string refusal;  // why it would refuse that pack
+    int flashable = 0;    // devices of the catalogue it can flash
+    int catalogueSize = 0;
+};
+
 struct Findings {
     SystemFacts system;
+    FirmwareFacts firmware;
     std::vector<FtdiDevice> devices;
     std::optional<std::vector<D2xxListedDevice>> d2xxDevices;  // where the library lists them
 };

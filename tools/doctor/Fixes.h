@@ -15,10 +15,12 @@ constexpr const char* kStopBrltty = "sudo systemctl stop brltty-udev.service brl
 constexpr const char* kRemoveBrltty = "sudo apt remove brltty";
 constexpr const char* kCbus2IoMode =
     "ftdi_eeprom --flash-eeprom packaging/ftdi-eeprom/cbus2-io.conf";
+constexpr const char* kCheckPack = "halvenmark-updater --check-firmware PACK";
+constexpr const char* kInstallPack = "halvenmark-updater --install-firmware PACK";
 
 // Every command above, for the test that finds each in the README.
-constexpr const char* kAll[] = {kListFtdiDevices, kInstallRule,  kReloadRules,
-                                kJoinPlugdev,     kEndHolder,    kUnloadSerialDriver,
-                                kStopBrltty,      kRemoveBrltty, kCbus2IoMode};
+constexpr const char* kAll[] = {kListFtdiDevices, kInstallRule,        kReloadRules, kJoinPlugdev,
+                                kEndHolder,       kUnloadSerialDriver, kStopBrltty,  kRemoveBrltty,
+                                kCbus2IoMode,     kCheckPack,          kInstallPack};
 
 }  // namespace halvenmark::doctor::fix

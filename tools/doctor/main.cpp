@@ -3,7 +3,10 @@
 #include <iostream>
 #include <string>
 
+#include <filesystem>
+
 #include "tools/doctor/Diagnosis.h"
+#include "tools/doctor/FirmwareProbe.h"
 #include "tools/doctor/UsbProbe.h"
 
 namespace {
@@ -15,9 +18,9 @@ constexpr int kExitUsage = 2;
 constexpr const char* kUsage =
     "usage: halvenmark-doctor\n"
     "Finds the FTDI devices on USB, tells which of them the Halvenmark Firmware Updater would\n"
-    "open and why it opens none, and what fixes it. It writes nothing to any device and changes\n"
-    "nothing on the machine. Exit code: 0 when the updater would open an adapter, 1 when it\n"
-    "would open none, 2 for a usage error.\n";
+    "open and why it opens none, and what fixes it, and which firmware pack the updater would\n"
+    "use. It writes nothing to any device and changes nothing on the machine. Exit code: 0 when\n"
+    "the updater would open an adapter, 1 when it would open none, 2 for a usage error.\n";
 
 }  // namespace
 
@@ -32,7 +35,14 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     using namespace halvenmark::doctor;
-    const Findings findings = probeSystem();
+    Findings findings = probeSystem();
+#ifdef _WIN32
+    constexpr bool windows = true;
+#else
+    constexpr bool windows = false;
+#endif
+    findings.firmware = probeFirmware(halvenmark::processEnvironment(), windows,
+                                      std::filesystem::path(argv[0]).parent_path());
     const Diagnosis diagnosis = diagnose(findings);
     printReport(findings, diagnosis, std::cout);
     return diagnosis.opened ? kExitOpens : kExitNoAdapter;

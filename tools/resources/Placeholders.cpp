@@ -5,30 +5,14 @@
 
 #include "catalogue/DeviceCatalogue.h"
 #include "catalogue/ImageCodec.h"
+#include "catalogue/StoreLayout.h"
 #include "catalogue/VersionCodes.h"
 #include "flash/Routes.h"
 #include "tools/resources/Canvas.h"
-#include "tools/resources/Manifest.h"
 
 namespace halvenmark::tools {
 
 namespace {
-
-// Stored sizes of the "JPG" resources. Image 108 is stored at 64 KiB, of which its 4096-word
-// devices use the first half.
-struct StoredImage {
-    int id;
-    std::size_t storedBytes;
-};
-
-constexpr StoredImage kFirmwareImages[] = {
-    {100, 32768}, {101, 32768}, {102, 32768}, {103, 32768}, {104, 32768}, {105, 32768},
-    {106, 32768}, {107, 65536}, {108, 65536}, {200, 32768}, {201, 32768}, {202, 32768},
-    {203, 32768}, {204, 32768}, {205, 32768}, {206, 32768}, {207, 32768}, {208, 32768},
-    {209, 32768}, {212, 32768}, {300, 65536}, {400, 65536},
-};
-
-constexpr StoredImage kAuxImages[] = {{1, 656}, {2, 960}};
 
 constexpr std::uint8_t kFirstFormCpu = 14;   // version read from the identity block
 constexpr std::uint8_t kSecondFormCpu = 15;  // version read from the end of memory
@@ -183,19 +167,23 @@ std::uint8_t placeholderVersion(int imageId) {
 
 std::vector<PlaceholderFile> makePlaceholders() {
     std::vector<PlaceholderFile> files;
-    for (const StoredImage& aux : kAuxImages) {
+    for (const catalogue::StoreSlot& slot : catalogue::kStoreLayout) {
+        if (slot.type != ResourceType::Jpg) {
+            continue;
+        }
+        const bool auxiliary =
+            slot.id == routes::kAuxA.auxResId || slot.id == routes::kAuxB.auxResId;
         // Auxiliary images are stored as they are written, without encoding.
-        files.push_back({ResourceType::Jpg, aux.id, resourcePath(ResourceType::Jpg, aux.id),
-                         auxPayload(aux.id, aux.storedBytes)});
-    }
-    for (const StoredImage& image : kFirmwareImages) {
-        files.push_back({ResourceType::Jpg, image.id, resourcePath(ResourceType::Jpg, image.id),
-                         codec::encode(firmwarePayload(image.id),
-                                       static_cast<std::uint32_t>(image.id), image.storedBytes)});
+        files.push_back(
+            {ResourceType::Jpg, slot.id, catalogue::resourcePath(ResourceType::Jpg, slot.id),
+             auxiliary ? auxPayload(slot.id, slot.bytes)
+                       : codec::encode(firmwarePayload(slot.id),
+                                       static_cast<std::uint32_t>(slot.id), slot.bytes)});
     }
     for (const Picture& picture : kPictures) {
         files.push_back({ResourceType::Bitmap, picture.id,
-                         resourcePath(ResourceType::Bitmap, picture.id), pictureBmp(picture)});
+                         catalogue::resourcePath(ResourceType::Bitmap, picture.id),
+                         pictureBmp(picture)});
     }
     return files;
 }

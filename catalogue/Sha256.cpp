@@ -1,10 +1,10 @@
-#include "sim/Sha256.h"
+#include "catalogue/Sha256.h"
 
 #include <array>
 #include <cstdio>
 #include <vector>
 
-namespace halvenmark::sim {
+namespace halvenmark {
 
 namespace {
 
@@ -77,4 +77,4 @@ std::string sha256Hex(std::span<const std::uint8_t> data) {
     return hex;
 }
 
-}  // namespace halvenmark::sim
+}  // namespace halvenmark
