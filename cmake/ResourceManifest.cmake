@@ -34,13 +34,15 @@ function(halvenmark_read_manifest manifest prefix)
             continue()
         endif()
         set(hash_length 0)
-        if(line MATCHES "^([0-9]+)[ \t]+(JPG|BITMAP)[ \t]+([0-9]+)[ \t]+([0-9a-f]+)[ \t]+(placeholder|product)$")
+        # Ids and sizes are decimal: a leading zero would make an id an octal number in C++.
+        if(line MATCHES "^([1-9][0-9]*)[ \t]+(JPG|BITMAP)[ \t]+([1-9][0-9]*)[ \t]+([0-9a-f]+)[ \t]+(placeholder|product)$")
             string(LENGTH "${CMAKE_MATCH_4}" hash_length)
         endif()
         if(NOT hash_length EQUAL 64)
             message(FATAL_ERROR "${manifest}:${number}: cannot read '${line}': a line is "
-                                "ID TYPE BYTES SHA256 ORIGIN (TYPE JPG or BITMAP, SHA256 in 64 "
-                                "lowercase hexadecimal digits, ORIGIN placeholder or product)")
+                                "ID TYPE BYTES SHA256 ORIGIN (ID and BYTES decimal without leading "
+                                "zeros, TYPE JPG or BITMAP, SHA256 in 64 lowercase hexadecimal "
+                                "digits, ORIGIN placeholder or product)")
         endif()
         set(key "${CMAKE_MATCH_2}_${CMAKE_MATCH_1}")
         if(key IN_LIST keys)
