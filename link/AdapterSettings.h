@@ -12,12 +12,13 @@ namespace halvenmark::adapter {
 struct AdapterModel {
     std::string_view description;
     std::uint8_t kind;
+    std::string_view shortName;  // as the bench's and the doctor's options name it
 };
 
 constexpr std::array<AdapterModel, 3> kModels{{
-    {"Halvenmark Device Programmer", kDeviceProgrammer},
-    {"Halvenmark Telemetry Station", kTelemetryStation},
-    {"Halvenmark Serial Link", kSerialLink},
+    {"Halvenmark Device Programmer", kDeviceProgrammer, "programmer"},
+    {"Halvenmark Telemetry Station", kTelemetryStation, "telemetry"},
+    {"Halvenmark Serial Link", kSerialLink, "serial-link"},
 }};
 
 constexpr std::uint32_t kProgrammerBaud = 111111;  // Device Programmer, Telemetry Station

@@ -93,8 +93,9 @@ string(CONCAT CPACK_DEBIAN_UPDATER_DESCRIPTION
     "it.")
 if(placeholders)
     string(APPEND CPACK_DEBIAN_UPDATER_DESCRIPTION
-        "\n.\nThis build carries placeholder firmware images, not the product's: it\n"
-        "identifies devices; flashes none.")
+        "\n.\nThis build carries placeholder firmware images, not the product's: on its\n"
+        "own it identifies devices; flashes none. It flashes with a firmware pack of\n"
+        "the product's images (halvenmark-updater --install-firmware PACK).")
 endif()
 string(CONCAT CPACK_DEBIAN_TOOLS_DESCRIPTION
     "Developer tools of the Halvenmark Firmware Updater\n"

@@ -42,7 +42,7 @@ echo "lintian: no error, no warning on either package"
 dpkg-deb -e "$program" "$build/control" && test -x "$build/control/postinst" || fail "no postinst"
 
 depends=$(dpkg-deb -f "$program" Depends)
-for library in libqt6widgets6 libftdi1-2 libstdc++6; do
+for library in libqt6widgets6 libftdi1-2 libarchive13 libstdc++6; do
     grep -q "$library" <<< "$depends" || fail "Depends lacks $library: $depends"
 done
 echo "package files and dependencies: ok ($depends)"
@@ -52,7 +52,19 @@ output=$(LD_PRELOAD="$PWD/$build/tests/libhalvenmark_drive_window.so" QT_QPA_PLA
          timeout 60 /usr/bin/halvenmark-updater 2> /dev/null) || fail "the installed program did not end by itself"
 doctor_exit=0
 doctor=$(/usr/bin/halvenmark-doctor) || doctor_exit=$?
+# A firmware pack of the product's images, checked and installed by the installed program.
+packs=$(mktemp -d)
+trap 'rm -rf "$packs"' EXIT
+"$build"/tools/halvenmark-resources placeholders "$packs/store" > /dev/null
+head -c 65536 /dev/urandom > "$packs/400.bin"
+"$build"/tools/halvenmark-resources put "$packs/store" jpg 400 "$packs/400.bin" > /dev/null
+"$build"/tools/halvenmark-resources pack "$packs/store" "$packs/pack.zip" > /dev/null
+checked=$(/usr/bin/halvenmark-updater --check-firmware "$packs/pack.zip") &&
+    XDG_DATA_HOME="$packs/data" /usr/bin/halvenmark-updater --install-firmware "$packs/pack.zip" > /dev/null &&
+    [ -f "$packs/data/halvenmark-updater/firmware/jpg/400.bin" ] ||
+    { dpkg -r halvenmark-updater > /dev/null; fail "the installed program did not check and install a pack"; }
 dpkg -r halvenmark-updater > /dev/null
+echo "installed program with a firmware pack: $(grep '^devices: ' <<< "$checked")"
 [ "$doctor_exit" = 1 ] && grep -q "^verdict: the updater would open no adapter$" <<< "$doctor" ||
     fail "the installed doctor without an adapter: exit $doctor_exit, $(tail -n 1 <<< "$doctor")"
 echo "installed doctor without an adapter: $(tail -n 1 <<< "$doctor")"

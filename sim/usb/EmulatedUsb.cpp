@@ -52,7 +52,15 @@ EmulatedUsb::EmulatedUsb(const std::vector<std::string>& descriptions,
         added.sysfs.manufacturer = kManufacturer;
         added.sysfs.product = product != nullptr ? product->text : description;
         added.sysfs.serial = serialNumber(static_cast<int>(i + 1));
-        added.sysfs.descriptors = ft232rDescriptors();
+        ChipFaults chipFaults;
+        if (const UsbFault* refuses = first(faults, UsbFaultKind::EepromRefuses, description)) {
+            chipFaults.eepromRefusesFrom = static_cast<int>(refuses->count);
+        }
+        chipFaults.badEepromChecksum = has(faults, UsbFaultKind::BadEepromChecksum, description);
+        if (has(faults, UsbFaultKind::OtherChip, description)) {
+            chipFaults.release = kFt2232hRelease;
+        }
+        added.sysfs.descriptors = ft232rDescriptors(chipFaults.release);
         added.sysPath = testbed_.add(added.sysfs);
 
         SerialSide line;
@@ -63,7 +71,8 @@ EmulatedUsb::EmulatedUsb(const std::vector<std::string>& descriptions,
         line.echoes = serialLink;
         added.chip = std::make_unique<FtdiChip>(
             ChipIdentity{kManufacturer, added.sysfs.product, added.sysfs.serial},
-            has(faults, UsbFaultKind::CbusNotIo, description) ? kCbusTxden : kCbusIoMode, line);
+            has(faults, UsbFaultKind::CbusNotIo, description) ? kCbusTxden : kCbusIoMode, line,
+            chipFaults);
 
         NodeBehaviour behaviour;
         behaviour.accessible = !has(faults, UsbFaultKind::NoPermission, description);
@@ -98,6 +107,12 @@ EmulatedUsb::~EmulatedUsb() {
     }
     for (Adapter& adapter : adapters_) {
         adapter.node.reset();
+    }
+}
+
+void EmulatedUsb::replug() {
+    for (Adapter& adapter : adapters_) {
+        adapter.chip->powerCycle();
     }
 }
 

@@ -47,6 +47,8 @@ class EmulatedUsb {
     const std::string& error() const { return error_; }
 
     std::vector<Adapter>& adapters() { return adapters_; }
+    // Every adapter unplugged and plugged in again: each chip starts afresh from its EEPROM.
+    void replug();
     // The adapter of a description, or nullptr.
     Adapter* find(std::string_view description);
 

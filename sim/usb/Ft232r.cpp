@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
+
+#include "link/FtdiEeprom.h"
 
 namespace halvenmark::sim::usb {
 
@@ -27,6 +30,7 @@ constexpr std::size_t kCbus2And3 = 0x15;
 constexpr std::size_t kCbus4 = 0x16;
 constexpr std::size_t kFirstString = 0x18;
 constexpr std::size_t kChecksum = kEepromBytes - 2;
+constexpr std::size_t kLongestDescriptorText = 126;  // 2 + 2 x 126 bytes: what a length byte tells
 constexpr std::uint8_t kStringPointerFlag = 0x80;
 // Factory functions of the other pins: CBUS0 TXLED, CBUS1 RXLED, CBUS3 PWREN, CBUS4 SLEEP.
 constexpr std::uint8_t kCbusTxLed = 0x03, kCbusRxLed = 0x02, kCbusPwren = 0x01, kCbusSleep = 0x05;
@@ -38,11 +42,11 @@ constexpr std::array<int, 8> kEighthsOfCode{0, 4, 2, 1, 3, 5, 6, 7};
 
 }  // namespace
 
-std::vector<std::uint8_t> ft232rDescriptors() {
+std::vector<std::uint8_t> ft232rDescriptors(std::uint16_t release) {
     return {// device
             18, 1, 0x00, 0x02, 0, 0, 0, 8, lowByte(kFtdiVendorId), highByte(kFtdiVendorId),
-            lowByte(kFt232rProductId), highByte(kFt232rProductId), lowByte(kFt232rRelease),
-            highByte(kFt232rRelease), kManufacturerIndex, kProductIndex, kSerialIndex, 1,
+            lowByte(kFt232rProductId), highByte(kFt232rProductId), lowByte(release),
+            highByte(release), kManufacturerIndex, kProductIndex, kSerialIndex, 1,
             // configuration 1, one interface
             9, 2, 32, 0, 1, 1, 0, kBusPoweredRemoteWakeup, kMaxPower90mA,
             // interface 0 with two endpoints
@@ -57,6 +61,10 @@ std::vector<std::uint8_t> languageDescriptor() {
 }
 
 std::vector<std::uint8_t> stringDescriptor(std::string_view text) {
+    // The length is one byte: a longer text has no descriptor.
+    if (text.size() > kLongestDescriptorText) {
+        throw std::invalid_argument("a string descriptor holds at most 126 characters");
+    }
     std::vector<std::uint8_t> descriptor{0, kStringDescriptorType};
     for (char c : text) {
         descriptor.push_back(static_cast<std::uint8_t>(c));
@@ -84,15 +92,13 @@ std::vector<std::uint8_t> ft232rEeprom(const ChipIdentity& identity, std::uint8_
                                    0x02};
     std::copy(std::begin(header), std::end(header), eeprom.begin());
 
+    if (!fitsEeprom(identity)) {
+        throw std::invalid_argument("the chip's strings do not fit its EEPROM");
+    }
     std::size_t next = kFirstString;
     std::size_t pointer = kStringOffsetManufacturer;
     for (const std::string* text : {&identity.manufacturer, &identity.product, &identity.serial}) {
-        std::vector<std::uint8_t> descriptor = stringDescriptor(*text);
-        const std::size_t room = kChecksum - next;
-        if (descriptor.size() > room) {
-            descriptor.resize(room - room % 2);
-            descriptor[0] = static_cast<std::uint8_t>(descriptor.size());
-        }
+        const std::vector<std::uint8_t> descriptor = stringDescriptor(*text);
         eeprom[pointer] = static_cast<std::uint8_t>(next | kStringPointerFlag);
         eeprom[pointer + 1] = static_cast<std::uint8_t>(descriptor.size());
         std::copy(descriptor.begin(), descriptor.end(), eeprom.begin() + static_cast<long>(next));
@@ -103,15 +109,18 @@ std::vector<std::uint8_t> ft232rEeprom(const ChipIdentity& identity, std::uint8_
     eeprom[kCbus2And3] = static_cast<std::uint8_t>((cbus2Function & 0x0F) | kCbusPwren << 4);
     eeprom[kCbus4] = kCbusSleep;
 
-    // Every word but the last, each XORed in and the sum rotated left by one bit.
-    std::uint16_t checksum = 0xAAAA;
-    for (std::size_t i = 0; i < kChecksum; i += 2) {
-        checksum ^= static_cast<std::uint16_t>(eeprom[i] | eeprom[i + 1] << 8);
-        checksum = static_cast<std::uint16_t>(checksum << 1 | checksum >> 15);
-    }
-    eeprom[kChecksum] = lowByte(checksum);
-    eeprom[kChecksum + 1] = highByte(checksum);
+    ftdi::sealChecksum(eeprom, ftdi::EepromChip::Ft232r);
     return eeprom;
+}
+
+bool fitsEeprom(const ChipIdentity& identity) {
+    std::size_t bytes = 0;
+    for (const std::string* text : {&identity.manufacturer, &identity.product, &identity.serial}) {
+        if (text->size() > kLongestDescriptorText)
+            return false;
+        bytes += 2 + 2 * text->size();
+    }
+    return kFirstString + bytes <= kChecksum;
 }
 
 double baudRateOfDivisor(std::uint16_t value, std::uint16_t index) {

@@ -11,7 +11,8 @@ namespace halvenmark::sim::usb {
 
 constexpr std::uint16_t kFtdiVendorId = 0x0403;
 constexpr std::uint16_t kFt232rProductId = 0x6001;
-constexpr std::uint16_t kFt232rRelease = 0x0600;  // bcdDevice: libftdi takes the chip type from it
+constexpr std::uint16_t kFt232rRelease = 0x0600;   // bcdDevice: libftdi takes the chip type from it
+constexpr std::uint16_t kFt2232hRelease = 0x0700;  // a chip the adapters are not built on
 
 constexpr std::uint8_t kBulkInEndpoint = 0x81;
 constexpr std::uint8_t kBulkOutEndpoint = 0x02;
@@ -40,8 +41,9 @@ constexpr std::uint8_t kSetLatencyTimer = 0x09;
 constexpr std::uint8_t kGetLatencyTimer = 0x0A;
 constexpr std::uint8_t kBitMode = 0x0B;  // wValue: mask | mode << 8
 constexpr std::uint8_t kReadPins = 0x0C;
-constexpr std::uint8_t kReadEeprom =
-    0x90;  // wIndex: word address (writing and erasing: 0x91, 0x92)
+constexpr std::uint8_t kReadEeprom = 0x90;   // wIndex: word address
+constexpr std::uint8_t kWriteEeprom = 0x91;  // wValue: the word, wIndex: its address
+constexpr std::uint8_t kEraseEeprom = 0x92;
 }  // namespace request
 
 constexpr std::uint16_t kResetSio = 0;
@@ -64,15 +66,20 @@ struct ChipIdentity {
 
 // Device, configuration, interface and the two bulk endpoint descriptors, in bus byte order,
 // as sysfs's "descriptors" attribute holds them.
-std::vector<std::uint8_t> ft232rDescriptors();
+// `release` is the device's bcdDevice, from which libftdi tells the chip.
+std::vector<std::uint8_t> ft232rDescriptors(std::uint16_t release = kFt232rRelease);
 
-// String descriptor 0 (the languages: US English) and a string as UTF-16LE.
+// String descriptor 0 (the languages: US English) and a string as UTF-16LE (at most 126
+// characters, or std::invalid_argument).
 std::vector<std::uint8_t> languageDescriptor();
 std::vector<std::uint8_t> stringDescriptor(std::string_view text);
 
 // The chip's EEPROM: identity, strings, CBUS pin functions and the checksum the chip and
-// libftdi check. Strings that do not fit are cut short.
+// libftdi check. Strings that do not fit are refused (std::invalid_argument).
 std::vector<std::uint8_t> ft232rEeprom(const ChipIdentity& identity, std::uint8_t cbus2Function);
+
+// Whether the three strings fit the EEPROM beside its other fields.
+bool fitsEeprom(const ChipIdentity& identity);
 
 // The rate the chip runs at for a baud divisor request (its 3 MHz clock divided by a whole
 // number and one of eight eighths).

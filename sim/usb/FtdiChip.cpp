@@ -1,5 +1,7 @@
 #include "sim/usb/FtdiChip.h"
 
+#include "link/FtdiEeprom.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -38,12 +40,63 @@ ControlAnswer answer(std::vector<std::uint8_t> data, std::uint16_t length) {
 
 }  // namespace
 
-FtdiChip::FtdiChip(ChipIdentity identity, std::uint8_t cbus2Function, SerialSide line)
+FtdiChip::FtdiChip(ChipIdentity identity, std::uint8_t cbus2Function, SerialSide line,
+                   ChipFaults faults)
     : identity_(std::move(identity)),
-      eeprom_(ft232rEeprom(identity_, cbus2Function)),
-      cbus2Io_(cbus2Function == kCbusIoMode),
       line_(line),
-      clock_([this] { clockLoop(); }) {}
+      faults_(faults),
+      eeprom_(ft232rEeprom(identity_, cbus2Function)),
+      clock_([this] { clockLoop(); }) {
+    std::lock_guard lock(mutex_);
+    if (faults_.badEepromChecksum) {
+        eeprom_[kEepromBytes - 1] ^= 0x01;
+    }
+    startFromEepromLocked();
+}
+
+void FtdiChip::startFromEepromLocked() {
+    cbus2Io_ = ftdi::cbus2Function(eeprom_, ftdi::EepromChip::Ft232r) == kCbusIoMode;
+}
+
+void FtdiChip::powerCycle() {
+    std::lock_guard lock(mutex_);
+    baud_ = 9600;
+    lineProperties_ = kLine8N1;
+    flowControl_ = 0;
+    latencyMs_ = kDefaultLatencyMs;
+    pin2_ = Pin2::Released;
+    pin2History_.push_back(Pin2::Released);
+    arriving_.clear();
+    heldWord_.reset();
+    startFromEepromLocked();
+}
+
+std::vector<std::uint8_t> FtdiChip::eeprom() const {
+    std::lock_guard lock(mutex_);
+    return eeprom_;
+}
+
+ControlAnswer FtdiChip::writeEepromLocked(std::uint16_t address, std::uint16_t value) {
+    const std::size_t words = kEepromBytes / 2;
+    if (address >= words ||
+        (faults_.eepromRefusesFrom >= 0 && address >= faults_.eepromRefusesFrom)) {
+        return stall();
+    }
+    if (address % 2 == 0) {
+        heldWord_ = std::pair(address, value);
+        return {};
+    }
+    const auto put = [this](std::uint16_t at, std::uint16_t word) {
+        eeprom_[2 * std::size_t{at}] = static_cast<std::uint8_t>(word & 0xFF);
+        eeprom_[2 * std::size_t{at} + 1] = static_cast<std::uint8_t>(word >> 8);
+    };
+    if (heldWord_ && heldWord_->first == address - 1) {
+        put(heldWord_->first, heldWord_->second);
+    }
+    put(address, value);
+    heldWord_.reset();
+    return {};
+}
 
 FtdiChip::~FtdiChip() {
     stop();
@@ -77,7 +130,7 @@ ControlAnswer FtdiChip::control(const SetupPacket& setup, std::span<const std::u
     if (setup.deviceToHost() && setup.request == kGetDescriptor) {
         const auto type = static_cast<std::uint8_t>(setup.value >> 8);
         const auto index = static_cast<std::uint8_t>(setup.value & 0xFF);
-        const std::vector<std::uint8_t> all = ft232rDescriptors();
+        const std::vector<std::uint8_t> all = ft232rDescriptors(faults_.release);
         if (type == kDeviceDescriptorType) {
             return answer({all.begin(), all.begin() + kDeviceDescriptorBytes}, setup.length);
         }
@@ -149,8 +202,12 @@ ControlAnswer FtdiChip::vendorRequest(const SetupPacket& setup) {
             const std::size_t offset = (2 * std::size_t{setup.index}) % kEepromBytes;
             return answer({eeprom_[offset], eeprom_[offset + 1]}, setup.length);
         }
+        case request::kWriteEeprom:
+            return writeEepromLocked(setup.index, setup.value);
+        case request::kEraseEeprom:
+            return {};  // the FT232R's internal EEPROM has no erase: it takes the request, no more
         default:
-            return stall();  // EEPROM writes among them: nothing of ours ever writes it
+            return stall();
     }
 }
 

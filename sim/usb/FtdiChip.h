@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "sim/LineFaults.h"
@@ -14,6 +16,13 @@
 #include "sim/usb/UsbDevice.h"
 
 namespace halvenmark::sim::usb {
+
+// What is wrong with the chip itself.
+struct ChipFaults {
+    int eepromRefusesFrom = -1;              // the first word whose write the EEPROM refuses, or -1
+    bool badEepromChecksum = false;          // its EEPROM's checksum word does not hold
+    std::uint16_t release = kFt232rRelease;  // bcdDevice: another value makes it another chip
+};
 
 // What stands behind the chip's serial pins.
 struct SerialSide {
@@ -26,10 +35,10 @@ struct SerialSide {
 
 // An FT232R USB serial chip in real time. It answers libftdi's vendor requests as the chip does
 // (baud divisor, line properties, flow control, CBUS bit-bang, latency timer, modem status,
-// purges, EEPROM reads), puts bulk OUT data on its serial line at the programmed rate and
-// returns what arrives in 64-byte IN packets, each headed by the two status bytes: a full packet
-// as soon as 62 bytes are there, otherwise whatever is there (perhaps nothing) when the latency
-// timer, restarted by every packet sent, runs out.
+// purges, EEPROM reads and writes), puts bulk OUT data on its serial line at the programmed rate
+// and returns what arrives in 64-byte IN packets, each headed by the two status bytes: a full
+// packet as soon as 62 bytes are there, otherwise whatever is there (perhaps nothing) when the
+// latency timer, restarted by every packet sent, runs out.
 //
 // The device behind the line hears a frame only when the line runs at its rate (within 3 %),
 // as 8N1, and while CBUS pin 2 is driven low, which needs the EEPROM to put that pin in I/O
@@ -40,13 +49,20 @@ class FtdiChip : public UsbDevice {
 
     enum class Pin2 { Released, High, Low };
 
-    FtdiChip(ChipIdentity identity, std::uint8_t cbus2Function, SerialSide line);
+    FtdiChip(ChipIdentity identity, std::uint8_t cbus2Function, SerialSide line,
+             ChipFaults faults = {});
     ~FtdiChip() override;
     FtdiChip(const FtdiChip&) = delete;
     FtdiChip& operator=(const FtdiChip&) = delete;
 
     // Stops answering IN transfers (its clock stops); the destructor does it too.
     void stop();
+
+    // Unplugged and plugged in again: the chip starts afresh from its EEPROM (which keeps what
+    // was written to it), its CBUS pins taking the functions the EEPROM now gives them.
+    void powerCycle();
+
+    std::vector<std::uint8_t> eeprom() const;
 
     ControlAnswer control(const SetupPacket& setup, std::span<const std::uint8_t> dataOut) override;
     void bulkOut(std::span<const std::uint8_t> data) override;
@@ -76,6 +92,8 @@ class FtdiChip : public UsbDevice {
     };
 
     ControlAnswer vendorRequest(const SetupPacket& setup);
+    ControlAnswer writeEepromLocked(std::uint16_t address, std::uint16_t value);
+    void startFromEepromLocked();
     void setBitMode(std::uint8_t mask, std::uint8_t mode);
     bool deviceHears() const;
     Clock::duration byteTime() const;
@@ -89,13 +107,18 @@ class FtdiChip : public UsbDevice {
     void clockLoop();
 
     const ChipIdentity identity_;
-    const std::vector<std::uint8_t> eeprom_;
-    const bool cbus2Io_;
     const SerialSide line_;
+    const ChipFaults faults_;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stopping_ = false;
+
+    // The EEPROM, and the even word of a pair whose odd word has not come yet: the FT232R commits
+    // its EEPROM in pairs of words, even then odd.
+    std::vector<std::uint8_t> eeprom_;
+    std::optional<std::pair<std::uint16_t, std::uint16_t>> heldWord_;
+    bool cbus2Io_ = false;  // read from the EEPROM at power-up
 
     double baud_ = 9600;
     std::uint16_t lineProperties_ = kLine8N1;

@@ -17,13 +17,16 @@ struct KindName {
     Value value;
 };
 
-constexpr std::array<KindName, 6> kKinds{{
+constexpr std::array<KindName, 9> kKinds{{
     {"no-permission", UsbFaultKind::NoPermission, Value::None},
     {"kernel-driver", UsbFaultKind::KernelDriver, Value::None},
     {"busy", UsbFaultKind::Busy, Value::None},
     {"unplug-after", UsbFaultKind::UnplugAfter, Value::Count},
     {"cbus-not-io", UsbFaultKind::CbusNotIo, Value::None},
     {"product", UsbFaultKind::Product, Value::Text},
+    {"eeprom-refuses", UsbFaultKind::EepromRefuses, Value::Count},
+    {"bad-eeprom-checksum", UsbFaultKind::BadEepromChecksum, Value::None},
+    {"other-chip", UsbFaultKind::OtherChip, Value::None},
 }};
 
 }  // namespace
@@ -71,8 +74,9 @@ std::optional<UsbFault> parseUsbFault(std::string_view text, std::string& error)
         }
     }
     if (kind->value == Value::Text) {
-        if (value.empty()) {
-            error = "USB fault 'product' needs a text";
+        if (value.empty() || value.size() > kLongestProduct) {
+            error = "USB fault 'product' needs a text of 1 to " + std::to_string(kLongestProduct) +
+                    " characters (what the chip's EEPROM holds)";
             return std::nullopt;
         }
         fault.text = std::string(value);
@@ -86,7 +90,7 @@ std::string describeUsbFault(const UsbFault& fault) {
         if (k.kind == fault.kind)
             text = std::string(k.name);
     }
-    if (fault.kind == UsbFaultKind::UnplugAfter) {
+    if (fault.kind == UsbFaultKind::UnplugAfter || fault.kind == UsbFaultKind::EepromRefuses) {
         text += '=';
         text += std::to_string(fault.count);
     } else if (fault.kind == UsbFaultKind::Product) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,12 +11,15 @@
 namespace halvenmark::sim::usb {
 
 enum class UsbFaultKind {
-    NoPermission,  // its node cannot be opened by the user (as without the udev rule)
-    KernelDriver,  // the kernel's serial driver is bound to it
-    Busy,          // another program has claimed its interface
-    UnplugAfter,   // =N  it vanishes from the bus after N more frames
-    CbusNotIo,     // its EEPROM does not configure CBUS pin 2 for I/O
-    Product,       // =TEXT  its product string is TEXT instead of the adapter's description
+    NoPermission,   // its node cannot be opened by the user (as without the udev rule)
+    KernelDriver,   // the kernel's serial driver is bound to it
+    Busy,           // another program has claimed its interface
+    UnplugAfter,    // =N  it vanishes from the bus after N more frames
+    CbusNotIo,      // its EEPROM does not configure CBUS pin 2 for I/O
+    Product,        // =TEXT  its product string is TEXT instead of the adapter's description
+    EepromRefuses,  // =WORD  its EEPROM refuses a write at word WORD or beyond (a chip that fails)
+    BadEepromChecksum,  // its EEPROM's checksum does not hold
+    OtherChip,          // it is built on another FTDI chip (an FT2232H) than an FT232R
 };
 
 struct UsbFault {
@@ -31,6 +35,9 @@ std::optional<UsbFault> parseUsbFault(std::string_view text, std::string& error)
 
 // The text that parses back to the fault.
 std::string describeUsbFault(const UsbFault& fault);
+
+// The longest product string the emulated chip's EEPROM holds beside its manufacturer and serial.
+constexpr std::size_t kLongestProduct = 30;
 
 // Whether a fault acts on the adapter of this description.
 bool actsOn(const UsbFault& fault, std::string_view description);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -79,6 +80,8 @@ class HangWatch {
 bool isAction(const std::string& arg) {
     return arg == "find" || arg == "flash" || arg == "abort" || arg == "ok";
 }
+
+volatile std::sig_atomic_t replugAsked = 0;
 
 }  // namespace
 
@@ -189,8 +192,20 @@ int usbRunMain(const std::vector<std::string>& args, std::ostream& out, std::ost
                      std::strerror(errno));
         std::_Exit(127);
     }
+    // SIGUSR1 is the user unplugging every adapter and plugging it in again (after an EEPROM
+    // repair, say): each chip starts afresh from its EEPROM.
+    struct sigaction replug {};
+    replug.sa_handler = [](int) { replugAsked = 1; };
+    ::sigaction(SIGUSR1, &replug, nullptr);  // no SA_RESTART: the wait below wakes for it
     int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) < 0) {
+    pid_t waited = -1;
+    while (child > 0 && (waited = ::waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+        if (replugAsked != 0) {
+            replugAsked = 0;
+            usb.replug();
+        }
+    }
+    if (child < 0 || waited < 0) {
         err << "halvenmark-bench: cannot run " << command.front() << ": " << std::strerror(errno)
             << '\n';
         return kExitUsage;

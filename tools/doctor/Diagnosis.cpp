@@ -53,6 +53,10 @@ Problem noPermission(const FtdiDevice& device, const SystemFacts& system) {
         problem.details.push_back(
             "no udev rule for vendor 0403 is installed (the updater's package installs "
             "/usr/lib/udev/rules.d/70-halvenmark-adapters.rules)");
+        if (!system.ownRuleCopy.empty()) {
+            problem.details.push_back("this build's own copy of the rule is " + system.ownRuleCopy +
+                                      " (sudo cp it to /etc/udev/rules.d/)");
+        }
         problem.fixes.push_back(fix::kInstallRule);
     } else {
         std::string rules;
@@ -147,8 +151,8 @@ Diagnosis diagnose(const Findings& findings) {
                  "device does nothing",
                  {std::string("its EEPROM gives CBUS pin 2 the function ") + value +
                   " (I/O mode is 0x0A on an FT232R, 0x08 on an FT-X chip)"},
-                 {std::string(fix::kCbus2IoMode) +
-                  "   (keeps its product string; see the README: the adapter's EEPROM)"}});
+                 {std::string(fix::kCbus2IoMode) + " --adapter " + device.serial +
+                  "   (changes that pin alone, after a backup; then unplug and replug it)"}});
         }
     }
 
@@ -173,6 +177,10 @@ Diagnosis diagnose(const Findings& findings) {
     if (!system.usbListed && !system.usbProblem.empty()) {
         diagnosis.problems.push_back(
             {"this machine", system.usbProblem, {}, {fix::kListFtdiDevices}});
+    }
+    if (diagnosis.opened) {
+        const FtdiDevice& device = findings.devices[*diagnosis.opened];
+        diagnosis.wakes = !device.cbus2Function || device.cbus2Io;
     }
     const FirmwareFacts& firmware = findings.firmware;
     if (firmware.location && !firmware.refusal.empty()) {
@@ -299,7 +307,10 @@ void printReport(const Findings& findings, const Diagnosis& diagnosis, std::ostr
     if (diagnosis.opened) {
         const FtdiDevice& device = findings.devices[*diagnosis.opened];
         out << "the updater would open the " << adapter::kModels[*device.adapter].description
-            << " on " << where(device) << " (serial " << device.serial << ")\n";
+            << " on " << where(device) << " (serial " << device.serial << ")";
+        out << (diagnosis.wakes ? "\n"
+                                : ", but can wake no device through it: its CBUS pin 2 is not in "
+                                  "I/O mode\n");
     } else {
         out << "the updater would open no adapter\n";
     }

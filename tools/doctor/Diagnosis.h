@@ -20,6 +20,10 @@ struct Problem {
 struct Diagnosis {
     std::vector<Problem> problems;
     std::optional<std::size_t> opened;  // the device the updater would open
+    bool wakes = true;  // a device can be woken through it (its CBUS pin 2 is in I/O mode)
+
+    // Whether the updater would open an adapter that can reach a device: the doctor's exit 0.
+    bool works() const { return opened.has_value() && wakes; }
 };
 
 // What the updater would do with these findings: the first adapter in its order of preference

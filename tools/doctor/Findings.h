@@ -67,6 +67,7 @@ struct SystemFacts {
     bool brlttyInstalled = false;
     bool brlttyRunning = false;
     std::string user;
+    std::string ownRuleCopy;  // a build run from its source tree: the tree's copy of the rule
 };
 
 // The firmware the updater would flash with: a pack installed (or found refused), or the built-in

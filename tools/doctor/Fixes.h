@@ -5,16 +5,15 @@
 namespace halvenmark::doctor::fix {
 
 constexpr const char* kListFtdiDevices = "lsusb | grep 0403";
-constexpr const char* kInstallRule =
-    "sudo cp packaging/udev/70-halvenmark-adapters.rules /etc/udev/rules.d/";
+// The package installs the udev rule; a missing one comes back with the package.
+constexpr const char* kInstallRule = "sudo apt install --reinstall halvenmark-updater";
 constexpr const char* kReloadRules = "sudo udevadm control --reload-rules && sudo udevadm trigger";
 constexpr const char* kJoinPlugdev = "sudo usermod -aG plugdev $USER";
 constexpr const char* kEndHolder = "kill PID";
 constexpr const char* kUnloadSerialDriver = "sudo rmmod ftdi_sio";
 constexpr const char* kStopBrltty = "sudo systemctl stop brltty-udev.service brltty.service";
 constexpr const char* kRemoveBrltty = "sudo apt remove brltty";
-constexpr const char* kCbus2IoMode =
-    "ftdi_eeprom --flash-eeprom packaging/ftdi-eeprom/cbus2-io.conf";
+constexpr const char* kCbus2IoMode = "halvenmark-doctor --fix-cbus";
 constexpr const char* kCheckPack = "halvenmark-updater --check-firmware PACK";
 constexpr const char* kInstallPack = "halvenmark-updater --install-firmware PACK";
 

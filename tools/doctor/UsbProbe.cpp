@@ -269,6 +269,18 @@ bool brlttyRunning() {
     return false;
 }
 
+// A doctor run from its build tree (not an installed one) may point at its source tree's copy of
+// the udev rule.
+std::string ownRuleCopy() {
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    const fs::path rule = HALVENMARK_SOURCE_UDEV_RULE;
+    if (error || program.string().rfind("/usr/", 0) == 0 || !fs::exists(rule, error)) {
+        return "";
+    }
+    return rule.string();
+}
+
 std::string sysfsAttribute(const std::string& device, const char* name) {
     return firstLine(fs::path("/sys/bus/usb/devices") / device / name);
 }
@@ -279,6 +291,7 @@ Findings probeSystem() {
     Findings findings;
     SystemFacts& system = findings.system;
     system.user = userName(::geteuid());
+    system.ownRuleCopy = ownRuleCopy();
     system.accessRules = accessRules();
     system.d2xxLibrary = D2xxDriver::defaultLibraryName();
     system.d2xxPresent = D2xxDriver::load() != nullptr;
