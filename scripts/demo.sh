@@ -6,5 +6,5 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh demo
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVENMARK_TESTS=OFF > /dev/null
 cmake --build build/release --target halvenmark-bench halvenmark-updater
-echo "--- halvenmark-bench (simulated Device Programmer, 6 channel Kestrel-A II receiver) ---"
+echo "--- halvenmark-bench${*:+ $*} (the updater's own code on the simulated adapter and device) ---"
 build/release/tools/halvenmark-bench "$@"

@@ -46,4 +46,12 @@ std::int64_t UsbRig::framesSent() {
     return frames;
 }
 
+std::int64_t UsbRig::inTransfers() {
+    std::int64_t transfers = 0;
+    for (EmulatedUsb::Adapter& adapter : usb_.adapters()) {
+        transfers += adapter.chip->inTransfers();
+    }
+    return transfers;
+}
+
 }  // namespace halvenmark::sim::usb

@@ -35,6 +35,8 @@ class UsbRig : public ProgramRig {
     DeviceLoader& device() override { return device_; }
     // The frames that went out over the emulated adapters' serial lines.
     std::int64_t framesSent();
+    // The bulk IN transfers the program asked of them.
+    std::int64_t inTransfers();
 
   private:
     std::mutex line_;  // the device and the faults: the chips' threads and the presses share them

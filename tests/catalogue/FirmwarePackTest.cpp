@@ -2,6 +2,8 @@
 // is wrong; what it holds replaces the built-in images, and its bytes are the ones written.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -52,6 +54,11 @@ struct BrokenFolder {
     std::function<void(std::map<std::string, Bytes>& files, const fs::path& folder)> breakIt;
     const char* refusal;  // the refusal starts with it
 };
+
+// Failures name the case, not its bytes.
+void PrintTo(const BrokenFolder& c, std::ostream* out) {
+    *out << c.name;
+}
 
 const BrokenFolder kBrokenFolders[] = {
     {"AChangedByte", [](auto& files, auto&) { files["jpg/400.bin"][100] ^= 1; },

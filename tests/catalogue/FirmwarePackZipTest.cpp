@@ -2,6 +2,8 @@
 // name that leads out of the pack, on a link, and on an entry that unpacks beyond its slot.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 #include <functional>
 
@@ -47,6 +49,11 @@ struct BrokenZip {
     std::function<void(std::vector<tools::ZipEntry>& entries)> breakIt;
     const char* refusal;
 };
+
+// Failures name the case, not its bytes.
+void PrintTo(const BrokenZip& c, std::ostream* out) {
+    *out << c.name;
+}
 
 const BrokenZip kBrokenZips[] = {
     {"AnEntryWithDotDot",

@@ -2,6 +2,8 @@
 // adapter, and what only the real stack can show (an adapter unplugged mid-flash).
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sstream>
 
 #include "tools/bench/Bench.h"
@@ -24,6 +26,11 @@ struct Scenario {
     const char* name;
     std::vector<std::string> args;
 };
+
+// Failures name the case, not its bytes.
+void PrintTo(const Scenario& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class UsbTranscriptTest : public ::testing::TestWithParam<Scenario> {};
 

@@ -1,7 +1,9 @@
 // The connection doctor over the emulated adapters: each situation gets its verdict and names
 // its cause.
 #include <gtest/gtest.h>
+
 #include <stdlib.h>
+#include <ostream>
 
 #include <array>
 #include <cstdio>
@@ -42,6 +44,11 @@ struct Situation {
     std::string verdict;
     std::vector<std::string> named;  // what the report must say about the cause
 };
+
+// Failures name the case, not its bytes.
+void PrintTo(const Situation& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class DoctorTest : public ::testing::TestWithParam<Situation> {};
 

@@ -1,6 +1,8 @@
 // The adapter link over libftdi1 and libusb to emulated FT232R adapters.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <memory>
 #include <mutex>
 
@@ -65,6 +67,11 @@ struct OpenCase {
     std::vector<UsbFault> faults;
     std::uint8_t kind;  // kNoAdapter: none opens
 };
+
+// Failures name the case, not its bytes.
+void PrintTo(const OpenCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class AdapterChoiceTest : public ::testing::TestWithParam<OpenCase> {};
 

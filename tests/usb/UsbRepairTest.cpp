@@ -1,7 +1,9 @@
 // The doctor's CBUS repair against the emulated FT232R, from the broken adapter to a found
 // device: the backup, the question, the restore, and the refusals that write nothing.
 #include <gtest/gtest.h>
+
 #include <stdlib.h>
+#include <ostream>
 
 #include <array>
 #include <cstdio>
@@ -151,6 +153,11 @@ struct Refusal {
     std::string said;
     std::size_t backups;
 };
+
+// Failures name the case, not its bytes.
+void PrintTo(const Refusal& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class UsbRepairRefusalTest : public ::testing::TestWithParam<Refusal> {};
 

@@ -126,10 +126,13 @@ int runUsbBench(const BenchOptions& options, std::ostream& out, std::ostream& er
     if (options.timing) {
         model.host = wall;
         printTiming(model, out);
-        char line[128];
-        std::snprintf(line, sizeof line, "usb: exchanges=%lld wall=%.3fs cpu=%.3fs\n",
-                      static_cast<long long>(rig.framesSent()), Seconds(wall).count(),
-                      Seconds(cpu).count());
+        const std::int64_t exchanges = rig.framesSent();
+        char line[160];
+        std::snprintf(
+            line, sizeof line, "usb: exchanges=%lld wall=%.3fs cpu=%.3fs in-per-exchange=%.2f\n",
+            static_cast<long long>(exchanges), Seconds(wall).count(), Seconds(cpu).count(),
+            exchanges > 0 ? static_cast<double>(rig.inTransfers()) / static_cast<double>(exchanges)
+                          : 0.0);
         out << line;
     }
     return view.messageCount() > 0 ? kExitMessageShown : kExitNoMessage;
