@@ -12,12 +12,14 @@
 #include "app/FirmwareChoice.h"
 #include "app/FirmwareCommands.h"
 #include "app/FrmStart.h"
+#include "app/SessionLog.h"
 #include "app/UpdaterCommandLine.h"
 #include "app/UpdaterOperations.h"
 #include "app/window/MainWindow.h"
 #include "app/window/SingleInstance.h"
 #include "catalogue/StoreWithPack.h"
 #include "link/SystemDriver.h"
+#include "link/TracingDriver.h"
 #include "protocol/Messages.h"
 #include "resources/EmbeddedResources.h"
 
@@ -84,7 +86,15 @@ int main(int argc, char** argv) {
     facts.executableName =
         QFileInfo(QApplication::applicationFilePath()).completeBaseName().toStdString();
 
-    const auto driver = makeSystemDriver();
+    // The session's record, for the user to send when something fails; it never stands in the way.
+    SessionLog log(sessionLogFolder(environment, kWindows));
+    log.note(std::string("halvenmark-updater ") + std::to_string(HALVENMARK_VERSION_MAJOR) + '.' +
+             std::to_string(HALVENMARK_VERSION_MINOR) + ", firmware: " +
+             (firmware.pack ? "the pack " + firmware.pack->name + ' ' + firmware.pack->version +
+                                  " from " + firmware.location->string()
+                            : std::string("the built-in images")));
+    const auto systemDriver = makeSystemDriver();
+    TracingDriver driver(*systemDriver, &log);
     std::optional<catalogue::StoreWithPack> packed;
     const StoreWithOrigins& images =
         firmware.pack
@@ -99,18 +109,24 @@ int main(int argc, char** argv) {
         }
     });
     LinkState state;
-    HMUModule link(state, *driver);
+    HMUModule link(state, driver);
     MainWindow window(store);
-    const Session session{state, link, window, store};
-    UpdaterOperations operations(session);
-    FrmStart logic(state, link, window, operations);
+    LoggingView view(window, log);
+    const Session session{state, link, view, store};
+    UpdaterOperations updater(session);
+    LoggingOperations operations(updater, state, log);
+    FrmStart logic(state, link, view, operations);
     window.setLogic(&logic);
 
-    if (logic.Load(facts) == FrmStart::LoadResult::EndProgram) {
+    const FrmStart::LoadResult loaded = logic.Load(facts);
+    noteAdapter(log, state, driver);
+    if (loaded == FrmStart::LoadResult::EndProgram) {
+        log.note("the program ends at start-up");
         return 0;
     }
     window.show();
     const int result = QApplication::exec();
     logic.Unload();
+    log.note("the window is closed: the session ends");
     return result;
 }

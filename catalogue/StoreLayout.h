@@ -24,7 +24,7 @@ constexpr int kPictureHeight = 120;
 constexpr std::size_t kBitmapHeaderBytes = 54;
 constexpr std::size_t kPictureBytes = kBitmapHeaderBytes + kPictureWidth * kPictureHeight * 3;
 
-inline constexpr StoreSlot kStoreLayout[] = {
+constexpr StoreSlot kStoreLayout[] = {
     // auxiliary images
     {ResourceType::Jpg, 1, 656},
     {ResourceType::Jpg, 2, 960},

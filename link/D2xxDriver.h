@@ -18,6 +18,7 @@ class D2xxDriver : public FtDriver {
     // Loads the library; nullptr when it or one of its calls is missing.
     static std::unique_ptr<D2xxDriver> load(const std::string& libraryName = defaultLibraryName());
 
+    std::string_view backendOf(FtHandle) const override { return "FTDI's D2XX library"; }
     FtStatus OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) override;
     FtStatus Close(FtHandle handle) override;
     FtStatus Read(FtHandle handle, void* buffer, std::uint32_t bytesToRead,

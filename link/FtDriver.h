@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace halvenmark {
 
@@ -38,6 +39,11 @@ constexpr std::uint8_t kBitModeCbusBitBang = 0x20;
 
 class FtDriver {
   public:
+    // Which backend serves the open handle, as a user reads it ("libftdi1"), for the session log.
+    virtual std::string_view backendOf(FtHandle handle) const {
+        static_cast<void>(handle);
+        return "";
+    }
     virtual ~FtDriver() = default;
 
     virtual FtStatus OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) = 0;

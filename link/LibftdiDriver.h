@@ -16,6 +16,7 @@ class LibftdiDriver : public FtDriver {
     explicit LibftdiDriver(LibftdiApi& api) : api_(api) {}
     ~LibftdiDriver() override;
 
+    std::string_view backendOf(FtHandle) const override { return "libftdi1"; }
     FtStatus OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) override;
     FtStatus Close(FtHandle handle) override;
     FtStatus Read(FtHandle handle, void* buffer, std::uint32_t bytesToRead,

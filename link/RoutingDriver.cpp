@@ -8,6 +8,11 @@ void RoutingDriver::add(std::unique_ptr<FtDriver> backend) {
     }
 }
 
+std::string_view RoutingDriver::backendOf(FtHandle handle) const {
+    const FtDriver* driver = owner(handle);
+    return driver != nullptr ? driver->backendOf(handle) : "";
+}
+
 FtDriver* RoutingDriver::owner(FtHandle handle) const {
     auto found = owners_.find(handle);
     return found == owners_.end() ? nullptr : found->second;

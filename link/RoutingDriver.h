@@ -13,6 +13,7 @@ namespace halvenmark {
 class RoutingDriver : public FtDriver {
   public:
     void add(std::unique_ptr<FtDriver> backend);
+    std::string_view backendOf(FtHandle handle) const override;
 
     FtStatus OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) override;
     FtStatus Close(FtHandle handle) override;

@@ -48,10 +48,16 @@ done
 echo "package files and dependencies: ok ($depends)"
 
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$program" > /dev/null
+state=$(mktemp -d)  # its session log goes here, not into the home folder
 output=$(LD_PRELOAD="$PWD/$build/tests/libhalvenmark_drive_window.so" QT_QPA_PLATFORM=offscreen \
-         timeout 60 /usr/bin/halvenmark-updater 2> /dev/null) || fail "the installed program did not end by itself"
+         XDG_STATE_HOME="$state" timeout 60 /usr/bin/halvenmark-updater 2> /dev/null) || fail "the installed program did not end by itself"
 doctor_exit=0
-doctor=$(/usr/bin/halvenmark-doctor) || doctor_exit=$?
+doctor=$(XDG_STATE_HOME="$state" /usr/bin/halvenmark-doctor) || doctor_exit=$?
+ls "$state"/halvenmark-updater/sessions/session-*.log > /dev/null ||
+    fail "the installed program left no session log"
+grep -q "^Session log: the updater's last session is recorded in $state/" <<< "$doctor" ||
+    fail "the installed doctor does not tell where the last session's log is"
+rm -rf "$state"
 # A firmware pack of the product's images, checked and installed by the installed program.
 packs=$(mktemp -d)
 trap 'rm -rf "$packs"' EXIT

@@ -2,9 +2,9 @@
 
 #include "app/FrmStart.h"
 #include "link/LinkState.h"
+#include "link/TransferObserver.h"
 #include "sim/DeviceLoader.h"
 #include "sim/FaultPlan.h"
-#include "sim/TransferObserver.h"
 
 namespace halvenmark::sim {
 

@@ -70,6 +70,7 @@ class SimAdapter : public FtDriver {
     bool isOpen() const { return open_; }
     std::size_t pendingBytes() const { return rx_.size(); }
 
+    std::string_view backendOf(FtHandle) const override { return "the simulated adapter"; }
     FtStatus OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) override;
     FtStatus Close(FtHandle handle) override;
     FtStatus Read(FtHandle handle, void* buffer, std::uint32_t bytesToRead,

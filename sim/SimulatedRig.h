@@ -6,11 +6,11 @@
 #include "app/FrmStart.h"
 #include "app/UpdaterOperations.h"
 #include "catalogue/ResourceStore.h"
+#include "link/TracingDriver.h"
 #include "sim/DeviceLoader.h"
 #include "sim/FaultPlan.h"
 #include "sim/ProgramRig.h"
 #include "sim/SimAdapter.h"
-#include "sim/TracingDriver.h"
 
 namespace halvenmark::sim {
 

@@ -6,9 +6,9 @@
 
 #include "app/FrmStart.h"
 #include "app/UpdaterOperations.h"
+#include "link/TracingDriver.h"
 #include "sim/ProgramRig.h"
 #include "sim/SimulatedRig.h"
-#include "sim/TracingDriver.h"
 #include "sim/usb/EmulatedUsb.h"
 
 namespace halvenmark::sim::usb {

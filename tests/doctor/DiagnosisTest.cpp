@@ -109,6 +109,19 @@ TEST(DiagnosisTest, TellsWhichFirmwarePackTheUpdaterWouldUse) {
     EXPECT_TRUE(diagnosis.opened.has_value());  // the adapter still opens
 }
 
+TEST(DiagnosisTest, SaysWhereTheLastSessionIsRecorded) {
+    Findings findings = oneProgrammer();
+    findings.sessions.folder = "/home/a/.local/state/halvenmark-updater/sessions";
+    EXPECT_THAT(report(findings), HasSubstr("Session log: none yet (the updater records each "
+                                            "session in /home/a/.local/state/halvenmark-updater/"
+                                            "sessions)\n"));
+    findings.sessions.last = findings.sessions.folder + "/session-1.log";
+    EXPECT_THAT(report(findings),
+                HasSubstr("Session log: the updater's last session is recorded in "
+                          "/home/a/.local/state/halvenmark-updater/sessions/session-1.log (send "
+                          "it with a report of what failed)\n"));
+}
+
 TEST(DiagnosisTest, TheReadmeGivesEveryFixTheDoctorGives) {
     std::ifstream in(HALVENMARK_README);
     const std::string readme((std::istreambuf_iterator<char>(in)),

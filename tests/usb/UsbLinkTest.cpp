@@ -9,9 +9,9 @@
 #include "link/AdapterSettings.h"
 #include "link/HMUModule.h"
 #include "link/SystemDriver.h"
+#include "link/TracingDriver.h"
 #include "sim/AdapterNames.h"
 #include "sim/ScriptedPeer.h"
-#include "sim/TracingDriver.h"
 #include "sim/usb/EmulatedUsb.h"
 
 namespace halvenmark::sim::usb {

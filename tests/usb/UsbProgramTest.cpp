@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
@@ -42,16 +43,19 @@ struct TempFolder {
 };
 
 // The updater under usb-run with OPTIONS, pressing STEPS, in a runtime folder of its own (the
-// single-instance lock lives there) and with data folders of its own (an installed firmware pack
-// lives there: `data`, or none); by default the build over a store of product images.
+// single-instance lock lives there) and with data and state folders of its own (an installed
+// firmware pack lives in `data`, the session logs in `state`; by default none); by default the
+// build over a store of product images.
 Result updater(const std::string& options, const std::string& steps,
                const std::string& program = HALVENMARK_UPDATER_PRODUCT_STORE,
-               const std::string& errors = "2>/dev/null", const std::string& data = "") {
+               const std::string& errors = "2>/dev/null", const std::string& data = "",
+               const std::string& state = "") {
     const TempFolder runtime;
     // The helper is preloaded into the bench and the updater only: timeout, which the sanitizer
     // build's helper cannot be loaded into, comes first.
-    return run("timeout 120 env XDG_RUNTIME_DIR=" + runtime.path + " XDG_DATA_HOME=" +
-               (data.empty() ? runtime.path : data) + " XDG_DATA_DIRS=" + runtime.path +
+    return run("timeout 120 env XDG_RUNTIME_DIR=" + runtime.path +
+               " XDG_DATA_HOME=" + (data.empty() ? runtime.path : data) + " XDG_STATE_HOME=" +
+               (state.empty() ? runtime.path : state) + " XDG_DATA_DIRS=" + runtime.path +
                " QT_QPA_PLATFORM=offscreen " + "HALVENMARK_DRIVE='" + steps +
                "' LD_PRELOAD=" HALVENMARK_DRIVE_WINDOW " " HALVENMARK_BENCH " usb-run " + options +
                " -- " + program + " " + errors);
@@ -167,8 +171,15 @@ TEST(UsbProgramTest, ABrokenPackStopsTheUpdaterBeforeAnyAdapterIsOpened) {
     EXPECT_NE(usb.out.find("\nexit: 1\n"), std::string::npos) << usb.out;
 }
 
+std::string textOf(const std::string& file) {
+    std::ifstream in(file);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 TEST(UsbProgramTest, AnAdapterUnpluggedMidFlashGivesOneMessageAndTheWindowClosesCleanly) {
-    const Result usb = updater("--usb-fault unplug-after=200", "find flash close");
+    const TempFolder state;
+    const Result usb = updater("--usb-fault unplug-after=200", "find flash close",
+                               HALVENMARK_UPDATER_PRODUCT_STORE, "2>/dev/null", "", state.path);
     EXPECT_EQ(usb.exitCode, 0) << usb.out;
     EXPECT_EQ(usb.out.find("Flash Complete!"), std::string::npos) << usb.out;
     EXPECT_NE(usb.out.find("message: Update Failure! | Device communication error - Corruption "
@@ -176,6 +187,34 @@ TEST(UsbProgramTest, AnAdapterUnpluggedMidFlashGivesOneMessageAndTheWindowCloses
               std::string::npos)
         << usb.out;
     EXPECT_EQ(usb.out.find("message: "), usb.out.rfind("message: ")) << usb.out;
+
+    // The session's log tells what happened, up to the failing step and its outcome.
+    const std::string folder = state.path + "/halvenmark-updater/sessions";
+    ASSERT_TRUE(std::filesystem::is_directory(folder));
+    const auto entry = std::filesystem::directory_iterator(folder);
+    ASSERT_NE(entry, std::filesystem::directory_iterator());
+    const std::string log = textOf(entry->path().string());
+    for (const char* line :
+         {"adapter: Halvenmark Device Programmer (kind 1), through libftdi1\n",
+          "identified: code 0x0C, 6 channel Kestrel-A II receiver, installed 2.3, image 106",
+          "step: Flash Device, image 106 by the update-8k route\n", " tx: 57 4D ",
+          "message: Update Failure! | Device communication error - Corruption possible!\n",
+          "outcome: the flash failed (OperationFailed -2)", "the window is closed"}) {
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log.substr(0, 2000);
+    }
+    EXPECT_LT(log.find("step: Flash Device"), log.find("message: Update Failure!"));
+}
+
+TEST(UsbProgramTest, AStateFolderThatCannotBeWrittenChangesNothingOfTheFlash) {
+    const TempFolder folder;
+    std::ofstream(folder.path + "/a-file") << "not a folder";
+    const Result usb =
+        updater("--memory --device 0x30", "find flash close", HALVENMARK_UPDATER_PRODUCT_STORE,
+                "2>&1", "", folder.path + "/a-file");
+    EXPECT_NE(usb.out.find("status: Flash Complete!\n"), std::string::npos) << usb.out;
+    EXPECT_EQ(usb.out.find("message: "), std::string::npos) << usb.out;
+    const Result simulated = run(HALVENMARK_BENCH " --memory --device 0x30");
+    EXPECT_EQ(lineOf(usb.out, "memory-sha256: "), lineOf(simulated.out, "memory-sha256: "));
 }
 
 TEST(UsbProgramTest, WithoutAnAdapterTheUpdaterSaysHardwareNotPresent) {

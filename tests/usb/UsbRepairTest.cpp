@@ -64,8 +64,10 @@ struct Session {
         std::vector<fs::path> found;
         std::error_code error;
         for (const auto& entry :
-             fs::directory_iterator(folder + "/state/halvenmark-updater", error))
-            found.push_back(entry.path());
+             fs::directory_iterator(folder + "/state/halvenmark-updater", error)) {
+            if (entry.path().extension() == ".bin")
+                found.push_back(entry.path());
+        }
         return found;
     }
 

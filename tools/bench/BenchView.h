@@ -5,8 +5,8 @@
 #include <ostream>
 #include <string>
 
+#include "link/TransferObserver.h"
 #include "protocol/View.h"
-#include "sim/TransferObserver.h"
 
 namespace halvenmark::bench {
 
@@ -16,7 +16,7 @@ const char* screenName(Screen screen);
 
 // Prints what the main window shows, one line per event, and dismisses every message box at
 // once. Also prints the driver-level transfers when tracing.
-class BenchView : public View, public sim::TransferObserver {
+class BenchView : public View, public TransferObserver {
   public:
     explicit BenchView(std::ostream& out) : out_(out) {}
 

@@ -288,6 +288,13 @@ void printReport(const Findings& findings, const Diagnosis& diagnosis, std::ostr
     }
 
     printFirmware(findings.firmware, out);
+    if (findings.sessions.last) {
+        out << "Session log: the updater's last session is recorded in " << *findings.sessions.last
+            << " (send it with a report of what failed)\n";
+    } else if (!findings.sessions.folder.empty()) {
+        out << "Session log: none yet (the updater records each session in "
+            << findings.sessions.folder << ")\n";
+    }
 
     if (!diagnosis.problems.empty()) {
         out << "\nProblems, and what fixes them:\n";

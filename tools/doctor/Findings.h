@@ -82,9 +82,16 @@ struct FirmwareFacts {
     int catalogueSize = 0;
 };
 
+// Where the updater records its sessions, and its last session's record.
+struct SessionFacts {
+    std::string folder;
+    std::optional<std::string> last;
+};
+
 struct Findings {
     SystemFacts system;
     FirmwareFacts firmware;
+    SessionFacts sessions;
     std::vector<FtdiDevice> devices;
     std::optional<std::vector<D2xxListedDevice>> d2xxDevices;  // where the library lists them
 };

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SessionLog.h"
 #include "tools/doctor/Diagnosis.h"
 #include "tools/doctor/EepromRepair.h"
 #include "tools/doctor/FirmwareProbe.h"
@@ -78,6 +79,12 @@ int main(int argc, char** argv) {
     Findings findings = probeSystem();
     findings.firmware = probeFirmware(halvenmark::processEnvironment(), kWindows,
                                       std::filesystem::path(argv[0]).parent_path());
+    const std::filesystem::path sessions =
+        halvenmark::sessionLogFolder(halvenmark::processEnvironment(), kWindows);
+    findings.sessions.folder = sessions.string();
+    if (const auto last = halvenmark::lastSessionLog(sessions)) {
+        findings.sessions.last = last->string();
+    }
     const Diagnosis diagnosis = diagnose(findings);
     printReport(findings, diagnosis, std::cout);
     return diagnosis.works() ? kExitOpens : kExitNoAdapter;

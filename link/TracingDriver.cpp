@@ -1,6 +1,6 @@
-#include "sim/TracingDriver.h"
+#include "link/TracingDriver.h"
 
-namespace halvenmark::sim {
+namespace halvenmark {
 
 FtStatus TracingDriver::OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) {
     return driver_.OpenEx(description, flags, handle);
@@ -73,4 +73,4 @@ FtStatus TracingDriver::SetTimeouts(FtHandle handle, std::uint32_t readTimeoutMs
     return driver_.SetTimeouts(handle, readTimeoutMs, writeTimeoutMs);
 }
 
-}  // namespace halvenmark::sim
+}  // namespace halvenmark

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-namespace halvenmark::sim {
+namespace halvenmark {
 
 // Sees every transfer at the driver boundary, in order (the bench's trace).
 class TransferObserver {
@@ -14,4 +14,4 @@ class TransferObserver {
     virtual void onPurge() = 0;
 };
 
-}  // namespace halvenmark::sim
+}  // namespace halvenmark

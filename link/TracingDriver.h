@@ -1,9 +1,9 @@
 #pragma once
 
 #include "link/FtDriver.h"
-#include "sim/TransferObserver.h"
+#include "link/TransferObserver.h"
 
-namespace halvenmark::sim {
+namespace halvenmark {
 
 // A driver that passes every call on to another and shows the transfers to an observer: each
 // write that went out, each read with what it returned, each purge. Over the simulated adapter
@@ -14,6 +14,7 @@ class TracingDriver : public FtDriver {
         : driver_(driver), observer_(observer) {}
 
     void setObserver(TransferObserver* observer) { observer_ = observer; }
+    std::string_view backendOf(FtHandle handle) const override { return driver_.backendOf(handle); }
 
     FtStatus OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) override;
     FtStatus Close(FtHandle handle) override;
@@ -41,4 +42,4 @@ class TracingDriver : public FtDriver {
     TransferObserver* observer_;
 };
 
-}  // namespace halvenmark::sim
+}  // namespace halvenmark
