@@ -57,6 +57,7 @@ EmulatedUsb::EmulatedUsb(const std::vector<std::string>& descriptions,
             chipFaults.eepromRefusesFrom = static_cast<int>(refuses->count);
         }
         chipFaults.badEepromChecksum = has(faults, UsbFaultKind::BadEepromChecksum, description);
+        chipFaults.latencyUnread = has(faults, UsbFaultKind::LatencyUnread, description);
         if (has(faults, UsbFaultKind::OtherChip, description)) {
             chipFaults.release = kFt2232hRelease;
         }
@@ -78,6 +79,7 @@ EmulatedUsb::EmulatedUsb(const std::vector<std::string>& descriptions,
         behaviour.accessible = !has(faults, UsbFaultKind::NoPermission, description);
         behaviour.claimedElsewhere = has(faults, UsbFaultKind::Busy, description);
         behaviour.kernelDriverBound = has(faults, UsbFaultKind::KernelDriver, description);
+        behaviour.claimFails = has(faults, UsbFaultKind::ClaimFails, description);
         if (const UsbFault* unplug = first(faults, UsbFaultKind::UnplugAfter, description)) {
             behaviour.vanishAfterFrames = unplug->count;
         }

@@ -64,6 +64,7 @@ void FtdiChip::powerCycle() {
     lineProperties_ = kLine8N1;
     flowControl_ = 0;
     latencyMs_ = kDefaultLatencyMs;
+    latencySet_ = false;
     pin2_ = Pin2::Released;
     pin2History_.push_back(Pin2::Released);
     arriving_.clear();
@@ -187,9 +188,13 @@ ControlAnswer FtdiChip::vendorRequest(const SetupPacket& setup) {
                 return stall();
             }
             latencyMs_ = milliseconds;
+            latencySet_ = true;
             return {};
         }
         case request::kGetLatencyTimer:
+            if (faults_.latencyUnread && latencySet_) {
+                return stall();
+            }
             return answer({latencyMs_}, setup.length);
         case request::kBitMode:
             setBitMode(static_cast<std::uint8_t>(setup.value & 0xFF),

@@ -21,6 +21,7 @@ namespace halvenmark::sim::usb {
 struct ChipFaults {
     int eepromRefusesFrom = -1;              // the first word whose write the EEPROM refuses, or -1
     bool badEepromChecksum = false;          // its EEPROM's checksum word does not hold
+    bool latencyUnread = false;              // its latency timer reads back no more once set
     std::uint16_t release = kFt232rRelease;  // bcdDevice: another value makes it another chip
 };
 
@@ -124,6 +125,7 @@ class FtdiChip : public UsbDevice {
     std::uint16_t lineProperties_ = kLine8N1;
     std::uint16_t flowControl_ = 0;
     std::uint8_t latencyMs_ = kDefaultLatencyMs;
+    bool latencySet_ = false;
     Pin2 pin2_ = Pin2::Released;
     std::vector<Pin2> pin2History_{Pin2::Released};
 

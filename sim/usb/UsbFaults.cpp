@@ -17,7 +17,7 @@ struct KindName {
     Value value;
 };
 
-constexpr std::array<KindName, 9> kKinds{{
+constexpr std::array<KindName, 11> kKinds{{
     {"no-permission", UsbFaultKind::NoPermission, Value::None},
     {"kernel-driver", UsbFaultKind::KernelDriver, Value::None},
     {"busy", UsbFaultKind::Busy, Value::None},
@@ -27,6 +27,8 @@ constexpr std::array<KindName, 9> kKinds{{
     {"eeprom-refuses", UsbFaultKind::EepromRefuses, Value::Count},
     {"bad-eeprom-checksum", UsbFaultKind::BadEepromChecksum, Value::None},
     {"other-chip", UsbFaultKind::OtherChip, Value::None},
+    {"claim-fails", UsbFaultKind::ClaimFails, Value::None},
+    {"latency-unread", UsbFaultKind::LatencyUnread, Value::None},
 }};
 
 }  // namespace

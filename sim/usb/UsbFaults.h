@@ -20,6 +20,8 @@ enum class UsbFaultKind {
     EepromRefuses,  // =WORD  its EEPROM refuses a write at word WORD or beyond (a chip that fails)
     BadEepromChecksum,  // its EEPROM's checksum does not hold
     OtherChip,          // it is built on another FTDI chip (an FT2232H) than an FT232R
+    ClaimFails,         // claiming its interface fails with "no device" (gone meanwhile)
+    LatencyUnread,      // its latency timer cannot be read back once it was set
 };
 
 struct UsbFault {

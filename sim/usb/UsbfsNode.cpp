@@ -461,6 +461,9 @@ int UsbfsNode::claim(void* client, unsigned int interfaceNumber) {
     if (behaviour_.claimedElsewhere || driverBound_ || claimedBy_ != nullptr) {
         return EBUSY;
     }
+    if (behaviour_.claimFails) {
+        return ENODEV;
+    }
     claimedBy_ = client;
     return 0;
 }

@@ -18,6 +18,7 @@ struct NodeBehaviour {
     bool accessible = true;          // false: read-only for everyone, as without the access rule
     bool claimedElsewhere = false;   // another program holds the interface
     bool kernelDriverBound = false;  // the kernel's serial driver holds the interface at first
+    bool claimFails = false;         // a claim fails as for a device gone meanwhile (ENODEV)
     std::optional<std::int64_t> vanishAfterFrames;  // unplugged when the next frame is sent
 };
 

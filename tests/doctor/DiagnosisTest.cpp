@@ -15,6 +15,7 @@ namespace halvenmark::doctor {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 Findings oneProgrammer() {
     Findings findings;
@@ -107,6 +108,17 @@ TEST(DiagnosisTest, TellsWhichFirmwarePackTheUpdaterWouldUse) {
     EXPECT_THAT(diagnosis.problems[0].details, ::testing::ElementsAre(findings.firmware.refusal));
     EXPECT_THAT(diagnosis.problems[0].fixes[0], ::testing::StartsWith(fix::kCheckPack));
     EXPECT_TRUE(diagnosis.opened.has_value());  // the adapter still opens
+}
+
+TEST(DiagnosisTest, AListThatCouldNotBeReadIsNoMachineWithoutAdapters) {
+    Findings findings;
+    findings.system.usbListed = false;
+    findings.system.usbProblem = "the list of USB devices could not be read: Access denied";
+    const std::string text = report(findings);
+    EXPECT_THAT(text, HasSubstr("this machine: the list of USB devices could not be read: "
+                                "Access denied"));
+    EXPECT_THAT(text, Not(HasSubstr("no adapter of the updater is plugged in")));
+    EXPECT_FALSE(diagnose(findings).works());
 }
 
 TEST(DiagnosisTest, SaysWhereTheLastSessionIsRecorded) {

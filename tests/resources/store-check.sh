@@ -48,6 +48,9 @@ expect_failure "a wrong size" "resources/jpg/100.bin: 32000 bytes, the manifest 
 fresh; line=$(( $(wc -l < "$work/resources/manifest.txt") + 1 )); echo "100 JPG lots" >> "$work/resources/manifest.txt"
 expect_failure "a line that does not parse" "manifest.txt:$line: cannot read '100 JPG lots'"
 
+fresh; : > "$work/resources/jpg/100.bin"
+expect_failure "an empty file" "resources/jpg/100.bin: 0 bytes, the manifest says 32768"
+
 fresh; cp "$work/resources/jpg/100.bin" "$work/resources/jpg/0100.bin"
 expect_failure "a file named with a leading zero" "resources/jpg/0100.bin: not a resource"
 

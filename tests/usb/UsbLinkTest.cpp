@@ -1,6 +1,9 @@
 // The adapter link over libftdi1 and libusb to emulated FT232R adapters.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
+
 #include <ostream>
 
 #include <memory>
@@ -218,14 +221,28 @@ TEST_F(UsbExchangeTest, ALineProgrammedAtAnotherRateHearsNothing) {
     EXPECT_TRUE(rig.peer.frames().empty());
 }
 
+std::chrono::nanoseconds threadCpuTime() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
 TEST_F(UsbExchangeTest, TheReadLoopWaitsOnTheChipInsteadOfSpinning) {
     // A silent device: the 250 ms time-out passes in transfers paced by the 2 ms latency timer.
+    // Counting them cannot see libusb spin between them; the thread's processor time can: a loop
+    // that spun would use the whole time-out, one that sleeps in poll a small part of it.
     FtdiChip& chip = *rig.adapter("programmer").chip;
     const std::int64_t before = chip.inTransfers();
+    const auto cpuBefore = threadCpuTime();
+    const auto wallBefore = std::chrono::steady_clock::now();
     rig.state.BytesToRead = 3;
     rig.link.ReceiveFrame();
+    const auto cpu = threadCpuTime() - cpuBefore;
+    const auto wall = std::chrono::steady_clock::now() - wallBefore;
     EXPECT_EQ(rig.state.LinkStatus, adapter::kIncompleteRead);
     EXPECT_LE(chip.inTransfers() - before, 130);
+    EXPECT_LT(cpu, wall / 2) << std::chrono::duration<double>(cpu).count() << " s of "
+                             << std::chrono::duration<double>(wall).count() << " s";
 }
 
 }  // namespace

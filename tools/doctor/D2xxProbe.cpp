@@ -20,6 +20,10 @@ Findings probeSystem() {
     }
     findings.d2xxDevices = listD2xxDevices(system.d2xxLibrary);
     system.usbListed = findings.d2xxDevices.has_value();
+    if (!system.usbListed) {
+        system.usbProblem = "the list of devices could not be read: the vendor's D2XX library " +
+                            system.d2xxLibrary + " lacks its listing calls or they failed";
+    }
     int position = 0;
     for (const D2xxListedDevice& listed :
          findings.d2xxDevices.value_or(std::vector<D2xxListedDevice>{})) {

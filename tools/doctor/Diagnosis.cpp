@@ -258,6 +258,9 @@ void printReport(const Findings& findings, const Diagnosis& diagnosis, std::ostr
         if (device.latencyMs) {
             out << "    latency timer: set to 2 ms, reads " << *device.latencyMs << " ms\n";
         }
+        if (!device.latencyProblem.empty()) {
+            out << "    latency timer: " << device.latencyProblem << '\n';
+        }
     }
     if (findings.d2xxDevices) {
         out << "Devices the vendor's D2XX library lists: " << findings.d2xxDevices->size() << '\n';

@@ -55,6 +55,7 @@ struct FtdiDevice {
     bool cbus2Io = false;              // that function is I/O mode (FT232R 0x0A, FT-X 0x08)
     std::string eepromProblem;         // why the EEPROM could not be read
     std::optional<int> latencyMs;      // what the latency timer reads after setting 2 ms
+    std::string latencyProblem;        // what went wrong with it, the restore included
 };
 
 struct SystemFacts {

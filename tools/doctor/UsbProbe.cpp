@@ -191,12 +191,23 @@ void readChip(libusb_device_handle* handle, std::uint16_t release, bool tryLaten
         device.cbus2Function = function;
         device.cbus2Io = function == (context->type == TYPE_230X ? kCbus2IoFtX : kCbus2IoFt232r);
     }
+    // The timer is set to the updater's value and read back, and then set back to what it was on
+    // every path that changed it: the doctor leaves the adapter as it found it, or says so.
     unsigned char before = 0, now = 0;
     if (tryLatency && ftdi_get_latency_timer(context, &before) == 0 &&
-        ftdi_set_latency_timer(context, kLatencyTimerMs) == 0 &&
-        ftdi_get_latency_timer(context, &now) == 0) {
-        device.latencyMs = now;
-        ftdi_set_latency_timer(context, before);
+        ftdi_set_latency_timer(context, kLatencyTimerMs) == 0) {
+        if (ftdi_get_latency_timer(context, &now) == 0) {
+            device.latencyMs = now;
+        } else {
+            device.latencyProblem = "it did not read back after being set to 2 ms";
+        }
+        if (ftdi_set_latency_timer(context, before) != 0) {
+            device.latencyProblem += std::string(device.latencyProblem.empty() ? "" : "; ") +
+                                     "it could not be set back to " + std::to_string(before) +
+                                     " ms: unplug and replug the adapter, which resets it";
+        } else if (!device.latencyMs) {
+            device.latencyProblem += "; it was set back to " + std::to_string(before) + " ms";
+        }
     }
     context->usb_dev = nullptr;  // the handle stays ours
     ftdi_free(context);
@@ -225,9 +236,15 @@ void probeAccess(libusb_device* usb, const libusb_device_descriptor& descriptor,
         device.kernelDriver = driver;
         device.access = Access::Opens;
         readChip(handle, descriptor.bcdDevice, false, device);
-    } else if (driver || libusb_claim_interface(handle, 0) == LIBUSB_ERROR_BUSY) {
+    } else if (const int claim = driver ? LIBUSB_ERROR_BUSY : libusb_claim_interface(handle, 0);
+               claim == LIBUSB_ERROR_BUSY) {
         device.access = Access::Busy;
         device.holders = holdersOf(device.node.path);
+    } else if (claim != 0) {
+        // Claimed by nobody, so nothing to release.
+        device.access = Access::Failed;
+        device.accessDetail = std::string("its interface cannot be claimed: ") +
+                              libusb_strerror(static_cast<libusb_error>(claim));
     } else {
         device.access = Access::Opens;
         readChip(handle, descriptor.bcdDevice, true, device);
@@ -306,12 +323,16 @@ Findings probeSystem() {
 
     libusb_context* context = nullptr;
     if (libusb_init(&context) != 0) {
-        system.usbProblem = "libusb cannot list the USB devices of this machine";
+        system.usbProblem = "the list of USB devices could not be read: libusb does not start";
         return findings;
     }
     libusb_device** list = nullptr;
     const ssize_t count = libusb_get_device_list(context, &list);
     system.usbListed = count >= 0;
+    if (count < 0) {
+        system.usbProblem = std::string("the list of USB devices could not be read: ") +
+                            libusb_strerror(static_cast<libusb_error>(count));
+    }
     for (ssize_t i = 0; i < count; ++i) {
         libusb_device_descriptor descriptor{};
         if (libusb_get_device_descriptor(list[i], &descriptor) != 0 ||
