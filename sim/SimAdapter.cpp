@@ -78,10 +78,13 @@ FtStatus SimAdapter::begin(FtFunction function, FtHandle handle, Describe descri
     return ft::kOk;
 }
 
-SimAdapter::Nanoseconds SimAdapter::byteTime(std::size_t count) const {
-    const std::int64_t bits = static_cast<std::int64_t>(count) * kBitsPerByte;
-    return Nanoseconds(bits * 1'000'000'000 / std::max<std::uint32_t>(baudRate_, 1));
-}
+SimAdapter::SimAdapter()
+    : line_(
+          [this](std::size_t count) {
+              const std::int64_t bits = static_cast<std::int64_t>(count) * kBitsPerByte;
+              return Nanoseconds(bits * 1'000'000'000 / std::max<std::uint32_t>(baudRate_, 1));
+          },
+          false) {}
 
 FtStatus SimAdapter::OpenEx(const char* description, std::uint32_t flags, FtHandle* handle) {
     const std::string wanted = description != nullptr ? description : "";
@@ -120,46 +123,18 @@ FtStatus SimAdapter::Write(FtHandle handle, const void* buffer, std::uint32_t by
     std::vector<std::uint8_t> frame(bytes, bytes + bytesToWrite);
     *bytesWritten = bytesToWrite;
     ++framesSent_;
-
-    const Nanoseconds txStart = std::max(now_, lineFreeAt_);
-    const Nanoseconds txEnd = txStart + byteTime(frame.size());
-    wire_ += txEnd - txStart;
-    lineFreeAt_ = txEnd;
-    if (openDescription_ == kSerialLinkDescription) {
-        // The one-wire line returns every byte sent.
-        std::vector<std::uint8_t> echo = frame;
-        echo.resize(frame.size() -
-                    std::min<std::size_t>(frame.size(), std::exchange(echoShortfall_, 0)));
-        deliver(echo, txEnd, 1);
+    line_.setEchoes(openDescription_ == kSerialLinkDescription);
+    for (const SerialLine::Burst& burst : line_.send(frame, now_, true)) {
+        // Bytes reach the host when the adapter's latency timer runs out after the last of them.
+        const Nanoseconds readyAt = burst.lastIn + std::chrono::milliseconds(latencyMs_);
+        for (const std::uint8_t value : burst.bytes) {
+            rx_.push_back({value, readyAt});
+        }
     }
-    PeerReply reply = peer_ != nullptr ? peer_->onFrame(frame) : PeerReply{};
     if (logCalls_) {
         writes_.push_back(std::move(frame));
     }
-    if (lineFaults_ != nullptr && !reply.bytes.empty()) {
-        lineFaults_->onReply(reply.bytes);
-    }
-    if (!reply.bytes.empty()) {
-        const Nanoseconds replyStart = txEnd + reply.processingTime;
-        const Nanoseconds replyEnd = replyStart + byteTime(reply.bytes.size());
-        wire_ += replyEnd - replyStart;
-        lineFreeAt_ = replyEnd;
-        const bool split = lineFaults_ != nullptr && lineFaults_->splitReplies();
-        deliver(reply.bytes, replyEnd, split ? std::max(replyParts_, 2) : replyParts_);
-    }
     return ft::kOk;
-}
-
-void SimAdapter::deliver(const std::vector<std::uint8_t>& bytes, Nanoseconds lastByteOnWire,
-                         int parts) {
-    // Bytes reach the host when the adapter's latency timer runs out after the last one came.
-    const Nanoseconds readyAt = lastByteOnWire + std::chrono::milliseconds(latencyMs_);
-    const std::size_t partCount = static_cast<std::size_t>(std::max(parts, 1));
-    const std::size_t partSize =
-        std::max<std::size_t>((bytes.size() + partCount - 1) / partCount, 1);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        rx_.push_back({bytes[i], readyAt, i > 0 && i % partSize == 0});
-    }
 }
 
 FtStatus SimAdapter::Read(FtHandle handle, void* buffer, std::uint32_t bytesToRead,
@@ -172,18 +147,12 @@ FtStatus SimAdapter::Read(FtHandle handle, void* buffer, std::uint32_t bytesToRe
     }
     const Nanoseconds deadline = now_ + std::chrono::milliseconds(readTimeoutMs_);
     std::size_t count = 0;
-    bool stoppedAtPart = false;
     while (count < bytesToRead && count < rx_.size() && rx_[count].readyAt <= deadline) {
-        if (count > 0 && rx_[count].startsPart) {
-            stoppedAtPart = true;  // the rest of a split reply comes with the next read
-            break;
-        }
         ++count;
     }
-    // The driver returns as soon as it has every byte asked for (or a part of a split reply);
-    // otherwise it waits out the read time-out.
-    const bool early = count == bytesToRead || stoppedAtPart;
-    now_ = early && count > 0 ? std::max(now_, rx_[count - 1].readyAt) : deadline;
+    // The driver returns as soon as it has every byte asked for; otherwise it waits out the read
+    // time-out and returns what has come by then.
+    now_ = count == bytesToRead && count > 0 ? std::max(now_, rx_[count - 1].readyAt) : deadline;
 
     auto* out = static_cast<std::uint8_t*>(buffer);
     for (std::size_t i = 0; i < count; ++i) {

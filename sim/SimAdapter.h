@@ -10,6 +10,7 @@
 
 #include "link/FtDriver.h"
 #include "sim/LineFaults.h"
+#include "sim/SerialLine.h"
 #include "sim/SerialPeer.h"
 
 namespace halvenmark::sim {
@@ -43,9 +44,16 @@ class SimAdapter : public FtDriver {
   public:
     using Nanoseconds = std::chrono::nanoseconds;
 
+    SimAdapter();
+    SimAdapter(const SimAdapter&) = delete;
+    SimAdapter& operator=(const SimAdapter&) = delete;
+
     void attach(std::string description) { attached_.insert(std::move(description)); }
-    void setPeer(SerialPeer* peer) { peer_ = peer; }
-    void setLineFaults(LineFaults* faults) { lineFaults_ = faults; }
+    void setPeer(SerialPeer* peer) { line_.setDevice(peer); }
+    void setLineFaults(LineFaults* faults) {
+        lineFaults_ = faults;  // a purge that fails is the adapter's
+        line_.setFaults(faults);
+    }
     // The call log and the record of written frames (on by default).
     void setCallLogEnabled(bool enabled) { logCalls_ = enabled; }
     // Every call after the virtual clock has passed `limit` throws SimulatedHang.
@@ -54,17 +62,17 @@ class SimAdapter : public FtDriver {
     // The next `times` calls of `function` return `status`. An injected I/O error (4) on a read
     // still delivers the bytes, as the driver does; any other failing read delivers none.
     void injectStatus(FtFunction function, FtStatus status, int times = 1);
-    // Every reply reaches the host in `parts` reads.
-    void setReplyParts(int parts) { replyParts_ = parts; }
+    // Every reply comes back in `parts` parts, each a read of its own.
+    void setReplyParts(int parts) { line_.setReplyParts(parts); }
     // The Serial Link's next echo comes back `bytes` short.
-    void shortenNextEcho(int bytes) { echoShortfall_ = bytes; }
+    void shortenNextEcho(int bytes) { line_.shortenNextEcho(bytes); }
 
     const std::vector<std::string>& calls() const { return calls_; }
     void clearCalls() { calls_.clear(); }
     const std::vector<std::vector<std::uint8_t>>& writes() const { return writes_; }
 
     Nanoseconds now() const { return now_; }
-    Nanoseconds wireTime() const { return wire_; }
+    Nanoseconds wireTime() const { return line_.wireTime(); }
     std::int64_t framesSent() const { return framesSent_; }
     std::uint8_t bitMode() const { return bitMask_; }
     bool isOpen() const { return open_; }
@@ -96,24 +104,18 @@ class SimAdapter : public FtDriver {
     struct PendingByte {
         std::uint8_t value;
         Nanoseconds readyAt;  // when it reaches the host
-        bool startsPart;      // first byte of a later part of a split reply
     };
 
     // Logs the call and returns an injected status, or checks the handle. The arguments are
     // described only when the log is on: reads and writes pass here for every frame.
     template <typename Describe>
     FtStatus begin(FtFunction function, FtHandle handle, Describe describeArguments);
-    Nanoseconds byteTime(std::size_t count) const;
-    void deliver(const std::vector<std::uint8_t>& bytes, Nanoseconds lastByteOnWire, int parts);
 
     std::set<std::string> attached_;
-    SerialPeer* peer_ = nullptr;
     LineFaults* lineFaults_ = nullptr;
     bool logCalls_ = true;
 
     std::map<FtFunction, std::deque<FtStatus>> injected_;
-    int replyParts_ = 1;
-    int echoShortfall_ = 0;
 
     std::vector<std::string> calls_;
     std::vector<std::vector<std::uint8_t>> writes_;
@@ -127,10 +129,9 @@ class SimAdapter : public FtDriver {
 
     Nanoseconds now_{0};
     Nanoseconds timeLimit_ = Nanoseconds::max();
-    Nanoseconds lineFreeAt_{0};  // end of the last byte on the wire
-    Nanoseconds wire_{0};
     std::int64_t framesSent_ = 0;
     std::deque<PendingByte> rx_;
+    SerialLine line_;  // last: its timing reads baudRate_
 };
 
 const char* functionName(FtFunction function);

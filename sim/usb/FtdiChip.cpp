@@ -13,10 +13,6 @@ constexpr int kBitsPerByte = 10;             // start bit, 8 data bits, stop bit
 constexpr double kBaudTolerance = 0.03;      // what a UART's sampling still reads correctly
 constexpr std::uint8_t kModemStatus = 0x11;  // CTS asserted (the device side drives it)
 constexpr std::uint8_t kLineStatus = 0x60;  // transmitter holding register and shift register empty
-// A reply in two parts comes with a pause longer than the program's read time-out (250 ms), so
-// the second part reaches it in the next read, half-way through that read's own time-out.
-constexpr auto kSplitPause = std::chrono::milliseconds(375);
-
 constexpr std::uint8_t kGetStatus = 0x00;
 constexpr std::uint8_t kGetDescriptor = 0x06;
 constexpr std::uint8_t kDeviceDescriptorType = 1;
@@ -45,8 +41,16 @@ FtdiChip::FtdiChip(ChipIdentity identity, std::uint8_t cbus2Function, SerialSide
     : identity_(std::move(identity)),
       line_(line),
       faults_(faults),
+      serial_(
+          [this](std::size_t bytes) {
+              return std::chrono::duration_cast<SerialLine::Duration>(byteTime() *
+                                                                      static_cast<long>(bytes));
+          },
+          line.echoes),
       eeprom_(ft232rEeprom(identity_, cbus2Function)),
       clock_([this] { clockLoop(); }) {
+    serial_.setDevice(line.device);
+    serial_.setFaults(line.faults);
     std::lock_guard lock(mutex_);
     if (faults_.badEepromChecksum) {
         eeprom_[kEepromBytes - 1] ^= 0x01;
@@ -68,6 +72,7 @@ void FtdiChip::powerCycle() {
     pin2_ = Pin2::Released;
     pin2History_.push_back(Pin2::Released);
     arriving_.clear();
+    serial_.reset();
     heldWord_.reset();
     startFromEepromLocked();
 }
@@ -247,37 +252,17 @@ void FtdiChip::bulkOut(std::span<const std::uint8_t> data) {
         std::lock_guard lock(mutex_);
         ++framesSent_;
         const Clock::duration byte = byteTime();
-        const Clock::time_point start = std::max(Clock::now(), lineFreeAt_);
-        const Clock::time_point end = start + byte * static_cast<long>(frame.size());
-        lineFreeAt_ = end;
-        if (line_.echoes) {
-            receive(frame, start + byte, {}, frame.size());
-        }
-        // The same order of questions to the device and the line as the simulated adapter
-        // asks them, so that a seed draws the same faults on both.
-        PeerReply reply = deviceHears() ? line_.device->onFrame(frame) : PeerReply{};
-        if (line_.faults != nullptr && !reply.bytes.empty()) {
-            line_.faults->onReply(reply.bytes);
-        }
-        if (!reply.bytes.empty()) {
-            const bool split = line_.faults != nullptr && line_.faults->splitReplies();
-            const std::size_t firstPart =
-                split ? std::max<std::size_t>((reply.bytes.size() + 1) / 2, 1) : reply.bytes.size();
-            const Clock::time_point replyStart = end + reply.processingTime;
-            receive(reply.bytes, replyStart + byte, kSplitPause, firstPart);
-            lineFreeAt_ = replyStart + byte * static_cast<long>(reply.bytes.size());
+        const auto now =
+            std::chrono::duration_cast<SerialLine::Duration>(Clock::now().time_since_epoch());
+        for (const SerialLine::Burst& burst : serial_.send(frame, now, deviceHears())) {
+            const Clock::time_point first(
+                std::chrono::duration_cast<Clock::duration>(burst.firstIn));
+            for (std::size_t i = 0; i < burst.bytes.size(); ++i) {
+                arriving_.push_back({burst.bytes[i], first + byte * static_cast<long>(i)});
+            }
         }
     }
     wake_.notify_all();
-}
-
-void FtdiChip::receive(std::span<const std::uint8_t> bytes, Clock::time_point firstAt,
-                       Clock::duration pauseAfterFirstPart, std::size_t firstPartBytes) {
-    const Clock::duration byte = byteTime();
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const Clock::duration pause = i >= firstPartBytes ? pauseAfterFirstPart : Clock::duration{};
-        arriving_.push_back({bytes[i], firstAt + byte * static_cast<long>(i) + pause});
-    }
 }
 
 void FtdiChip::bulkIn(UrbId id, int length, InCompletion& sink) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sim/LineFaults.h"
+#include "sim/SerialLine.h"
 #include "sim/SerialPeer.h"
 #include "sim/usb/Ft232r.h"
 #include "sim/usb/UsbDevice.h"
@@ -98,8 +99,6 @@ class FtdiChip : public UsbDevice {
     void setBitMode(std::uint8_t mask, std::uint8_t mode);
     bool deviceHears() const;
     Clock::duration byteTime() const;
-    void receive(std::span<const std::uint8_t> bytes, Clock::time_point firstAt,
-                 Clock::duration pauseAfterFirstPart, std::size_t firstPartBytes);
     std::size_t arrivedBy(Clock::time_point t) const;
     // Adds the packets the chip sends now; true when the transfer is complete.
     bool servePacketsLocked(PendingIn& in, Clock::time_point now);
@@ -110,6 +109,7 @@ class FtdiChip : public UsbDevice {
     const ChipIdentity identity_;
     const SerialSide line_;
     const ChipFaults faults_;
+    SerialLine serial_;  // the line behind the pins, the one the simulated adapter models too
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
@@ -130,7 +130,6 @@ class FtdiChip : public UsbDevice {
     std::vector<Pin2> pin2History_{Pin2::Released};
 
     std::deque<Arriving> arriving_;
-    Clock::time_point lineFreeAt_{};
     Clock::time_point lastPacketAt_{};
     std::deque<PendingIn> pendingIn_;
     std::int64_t framesSent_ = 0;

@@ -39,6 +39,15 @@ TEST(TimingModelTest, EightKibUpdateOnTheDeviceProgrammer) {
     EXPECT_NEAR(flash.modeledSeconds, flash.wireSeconds + 400 * 0.002, 1e-6);
 }
 
+TEST(TimingModelTest, ASplitReplyCostsTheReadThatTimesOutOnItsFirstPart) {
+    // Each reply comes in two parts a pause of 375 ms apart: the first read ends at its 250 ms
+    // time-out with the first part, the second brings the rest as it comes, some 125 ms later.
+    // The emulated chip charges the same: both adapters model one line.
+    const Flash flash = timeFlash(testing::withFault(testing::device(0x0C), "split-replies"));
+    EXPECT_EQ(flash.exchanges, 400);
+    EXPECT_NEAR(flash.modeledSeconds, 400 * 0.375, 400 * 0.01);
+}
+
 TEST(TimingModelTest, ProgrammingTimeCountsOncePerAcceptedWrite) {
     sim::RigOptions options = testing::device(0x0C);
     const Flash plain = timeFlash(options);

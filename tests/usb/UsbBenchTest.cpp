@@ -72,6 +72,24 @@ INSTANTIATE_TEST_SUITE_P(
             {"--device", "0x0C", "--fault", "flip=0.02", "--fault", "drop=0.002", "--seed", "7"}}),
     [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
 
+// The seconds of a `timing:` line's `modeled=` and of a `usb:` line's `wall=`.
+double figure(const std::string& out, const std::string& name) {
+    const auto at = out.find(" " + name + "=");
+    return at == std::string::npos ? -1 : std::stod(out.substr(at + name.size() + 2));
+}
+
+// One serial line, one clock: what a fault costs is the same over both adapters. A split reply
+// costs every exchange the read that times out on its first part; the simulated adapter's model
+// and the emulated stack's wall time agree on it to within the latency timer's slack.
+TEST(UsbTimingTest, BothAdaptersChargeASplitReplyTheSameTime) {
+    const BenchRun plain = bench({"--usb", "--timing", "find"});
+    const BenchRun split = bench({"--usb", "--timing", "--fault", "split-replies", "find"});
+    const double modeled = figure(split.out, "modeled") - figure(plain.out, "modeled");
+    const double wall = figure(split.out, "wall") - figure(plain.out, "wall");
+    EXPECT_GT(modeled, 4 * 0.3) << split.out;  // four exchanges, each some 375 ms longer
+    EXPECT_NEAR(wall, modeled, 0.1) << plain.out << split.out;
+}
+
 TEST(UsbBenchTest, AnAdapterUnpluggedMidFlashGivesTheFailingStepsOneMessage) {
     const BenchRun run = bench({"--usb", "--usb-fault", "unplug-after=300", "--device", "0x0C"});
     EXPECT_EQ(run.exitCode, 1);
