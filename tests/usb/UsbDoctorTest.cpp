@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "support/RunCommand.h"
+
 namespace {
 
-struct Result {
-    int exitCode;
-    std::string out;
-};
+using Result = halvenmark::testing::CommandResult;
+using halvenmark::testing::runCommand;
 
 // The doctor under usb-run with OPTIONS; what follows "--doctor-option" goes to the doctor.
 Result doctor(std::string options) {
@@ -25,16 +25,8 @@ Result doctor(std::string options) {
         doctorArgs = options.substr(at + 16);
         options = options.substr(0, at);
     }
-    const std::string command = HALVENMARK_BENCH " usb-run " + options +
-                                " -- " HALVENMARK_DOCTOR " " + doctorArgs + " 2>&1";
-    Result result{-1, {}};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::array<char, 4096> chunk{};
-    while (pipe != nullptr && std::fgets(chunk.data(), chunk.size(), pipe) != nullptr)
-        result.out += chunk.data();
-    const int status = pipe != nullptr ? ::pclose(pipe) : -1;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return runCommand(HALVENMARK_BENCH " usb-run " + options + " -- " HALVENMARK_DOCTOR " " +
+                      doctorArgs + " 2>&1");
 }
 
 struct Situation {
@@ -154,13 +146,7 @@ TEST(DoctorHolderTest, TheProgramThatHoldsABusyAdapterIsNamedByItsNameAndPid) {
         " usb-run --usb-fault busy -- sh -c '"
         "sleep 5 < /dev/bus/usb/001/002 & holder=$!; sleep 0.3; " HALVENMARK_DOCTOR
         "; echo \"holder: $holder\"; kill $holder' 2>&1";
-    Result result{-1, {}};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::array<char, 4096> chunk{};
-    while (pipe != nullptr && std::fgets(chunk.data(), chunk.size(), pipe) != nullptr)
-        result.out += chunk.data();
-    if (pipe != nullptr)
-        ::pclose(pipe);
+    const Result result = runCommand(command);
     const auto at = result.out.find("holder: ");
     ASSERT_NE(at, std::string::npos) << result.out;
     const std::string pid = result.out.substr(at + 8, result.out.find('\n', at) - at - 8);

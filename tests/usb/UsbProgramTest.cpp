@@ -11,25 +11,14 @@
 #include <random>
 #include <string>
 
+#include "support/RunCommand.h"
+
 namespace {
 
-struct Result {
-    int exitCode;
-    std::string out;
-};
+using Result = halvenmark::testing::CommandResult;
 
-// Runs a shell command line; its standard output (and error, when asked) is collected.
 Result run(const std::string& command) {
-    Result result{-1, {}};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return result;
-    std::array<char, 4096> chunk{};
-    while (std::fgets(chunk.data(), chunk.size(), pipe) != nullptr)
-        result.out += chunk.data();
-    const int status = ::pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return halvenmark::testing::runCommand(command);
 }
 
 // A temporary folder, removed with everything in it.

@@ -14,26 +14,14 @@
 #include <vector>
 
 #include "sim/usb/Ft232r.h"
+#include "support/RunCommand.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int exitCode;
-    std::string out;
-};
-
-Result run(const std::string& command) {
-    Result result{-1, {}};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::array<char, 4096> chunk{};
-    while (pipe != nullptr && std::fgets(chunk.data(), chunk.size(), pipe) != nullptr)
-        result.out += chunk.data();
-    const int status = pipe != nullptr ? ::pclose(pipe) : -1;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
+using Result = halvenmark::testing::CommandResult;
+using halvenmark::testing::runCommand;
 
 // A session on the emulated adapters of OPTIONS, where SCRIPT (a shell script) runs: D is the
 // doctor, with its backups in $STATE; U STEPS runs the updater (over a store of product images),
@@ -54,10 +42,11 @@ struct Session {
             " 2>/dev/null; }; "
             "replug() { kill -USR1 $PPID; sleep 0.5; }; ";
         std::ofstream(folder + "/script") << prelude << script << '\n';
-        return run("env STATE=" + folder + "/state XDG_STATE_HOME=" + folder +
-                   "/state XDG_RUNTIME_DIR=" + folder + " XDG_DATA_HOME=" + folder +
-                   " XDG_DATA_DIRS=" + folder + " QT_QPA_PLATFORM=offscreen timeout 120 " +
-                   HALVENMARK_BENCH " usb-run " + options + " -- sh " + folder + "/script 2>&1");
+        return runCommand("env STATE=" + folder + "/state XDG_STATE_HOME=" + folder +
+                          "/state XDG_RUNTIME_DIR=" + folder + " XDG_DATA_HOME=" + folder +
+                          " XDG_DATA_DIRS=" + folder + " QT_QPA_PLATFORM=offscreen timeout 120 " +
+                          HALVENMARK_BENCH " usb-run " + options + " -- sh " + folder +
+                          "/script 2>&1");
     }
 
     std::vector<fs::path> backups() const {
