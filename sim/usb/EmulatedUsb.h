@@ -13,6 +13,30 @@
 #include "sim/usb/UsbTestbed.h"
 #include "sim/usb/UsbfsNode.h"
 
+// The emulated adapters on the real USB stack, in parts:
+//   UsbTestbed     the testbed: a sysfs, udev database and /dev of umockdev's, which processes
+//                  under its preload see instead of the machine's
+//   UsbfsNode      a device's usbfs node: the ioctls libusb sends, URBs submitted, completed,
+//                  reaped and discarded as the kernel does them
+//   FtdiChip       the live chip: its vendor requests and registers, its EEPROM, its IN packets
+//                  paced by the latency timer; Ft232r holds the data sheet's tables it answers by
+//   SerialLine     the line behind the chip's pins, the model the simulated adapter shares
+//   EmulatedUsb    the adapters plugged into the testbed; UsbRig the program's code over them;
+//   EmulationProcess  running a process again under umockdev's preload
+//
+// Threads, and the order their locks are taken in (never the other way round):
+//   - umockdev's worker thread serves every ioctl of every process on the testbed. It holds the
+//     handler guard (shared) while it does, then a node's mutex; the node lets its mutex go
+//     before it calls its chip, which takes the line's lock (DeviceSide::lock, for the device and
+//     the faults) and then its own mutex.
+//   - each chip's clock thread completes IN transfers on the chip's timeline under the chip's
+//     mutex, and hands a finished one to its node only after letting that mutex go.
+//   - an unplug takes the device off the bus on a thread of its own, away from the URB that
+//     caused it; the emulation's destructor joins those threads, then stops the chips, then
+//     lets the nodes go (the guard, alone, keeps the worker off a node being let go).
+//   - the bench's own thread presses the window's buttons; it takes the line's lock alone.
+//   So: handler guard -> node mutex, and separately line lock -> chip mutex.
+
 namespace halvenmark::sim::usb {
 
 // The device and the line's faults, behind the serial line of every emulated adapter (the

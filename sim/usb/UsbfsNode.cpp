@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <shared_mutex>
 
 namespace halvenmark::sim::usb {
 
@@ -33,14 +34,23 @@ constexpr std::size_t kPipePage = 4096;
 
 struct NodeHandler {
     UMockdevIoctlBase parent;
-    UsbfsNode* node;
+    UsbfsNode* node;  // read on umockdev's worker thread, cleared on the emulation's: guarded
 };
+
+// Guards every handler's node pointer: the worker holds it shared while it serves an ioctl, the
+// node's destructor holds it alone while it lets go of its handler, so no ioctl ever reaches a
+// node that is gone.
+std::shared_mutex& handlerGuard() {
+    static std::shared_mutex guard;
+    return guard;
+}
 
 struct NodeHandlerClass {
     UMockdevIoctlBaseClass parent;
 };
 
 gboolean handleIoctl(UMockdevIoctlBase* base, UMockdevIoctlClient* client) {
+    std::shared_lock guard(handlerGuard());
     UsbfsNode* node = reinterpret_cast<NodeHandler*>(base)->node;
     if (node == nullptr) {
         umockdev_ioctl_client_complete(client, -1, ENODEV);  // the emulation is being taken down
@@ -52,6 +62,7 @@ gboolean handleIoctl(UMockdevIoctlBase* base, UMockdevIoctlClient* client) {
 
 // umockdev 0.17 tells of a closed file only through the client's "connected" property.
 void connectedChanged(GObject* client, GParamSpec*, gpointer handler) {
+    std::shared_lock guard(handlerGuard());
     UsbfsNode* node = static_cast<NodeHandler*>(handler)->node;
     if (node != nullptr && !umockdev_ioctl_client_get_connected(UMOCKDEV_IOCTL_CLIENT(client))) {
         node->clientClosed(client);
@@ -140,7 +151,10 @@ UsbfsNode::UsbfsNode(std::string path, UsbDevice& device, NodeBehaviour behaviou
         error_ = "cannot open the device node " + path_ + ": " + std::strerror(errno);
         return;
     }
-    ::chmod(path_.c_str(), behaviour_.accessible ? kAccessibleMode : kReadOnlyMode);
+    if (::chmod(path_.c_str(), behaviour_.accessible ? kAccessibleMode : kReadOnlyMode) != 0) {
+        error_ = "cannot set the mode of the device node " + path_ + ": " + std::strerror(errno);
+        return;
+    }
     {
         std::lock_guard lock(mutex_);
         wakeDrained_ = true;
@@ -161,7 +175,10 @@ UsbfsNode::~UsbfsNode() {
         done_.clear();
     }
     if (handler_ != nullptr) {
-        static_cast<NodeHandler*>(handler_)->node = nullptr;
+        {
+            std::unique_lock guard(handlerGuard());
+            static_cast<NodeHandler*>(handler_)->node = nullptr;
+        }
         g_object_unref(handler_);
     }
     if (wakeFd_ >= 0) {
@@ -399,6 +416,12 @@ int UsbfsNode::submit(void* clientPointer, void* argumentPointer) {
 int UsbfsNode::reap(void* clientPointer, void* argumentPointer, bool& completed) {
     auto* client = static_cast<UMockdevIoctlClient*>(clientPointer);
     auto* argument = static_cast<UMockdevIoctlData*>(argumentPointer);
+    // Where the URB's address goes, resolved before a completion is taken: a reap that cannot
+    // hand it out leaves it for the next.
+    UMockdevIoctlData* pointer = resolve(argument, 0, sizeof(void*));
+    if (pointer == nullptr) {
+        return EFAULT;
+    }
     std::unique_ptr<Urb> urb;
     {
         std::lock_guard lock(mutex_);
@@ -406,6 +429,7 @@ int UsbfsNode::reap(void* clientPointer, void* argumentPointer, bool& completed)
             std::find_if(done_.begin(), done_.end(),
                          [client](const std::unique_ptr<Urb>& u) { return u->client == client; });
         if (mine == done_.end()) {
+            g_object_unref(pointer);
             return gone_ ? ENODEV : EAGAIN;
         }
         urb = std::move(*mine);
@@ -419,10 +443,6 @@ int UsbfsNode::reap(void* clientPointer, void* argumentPointer, bool& completed)
         const std::size_t room = static_cast<std::size_t>(urb->buffer->data_len) - urb->dataOffset;
         std::memcpy(urb->buffer->data + urb->dataOffset, urb->data.data(),
                     std::min(room, urb->data.size()));
-    }
-    UMockdevIoctlData* pointer = resolve(argument, 0, sizeof(void*));
-    if (pointer == nullptr) {
-        return EFAULT;
     }
     // The client's pointer now names its URB; completing writes the URB and its buffer back.
     umockdev_ioctl_data_set_ptr(pointer, 0, urb->urb);
