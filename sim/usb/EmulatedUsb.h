@@ -26,16 +26,18 @@
 //
 // Threads, and the order their locks are taken in (never the other way round):
 //   - umockdev's worker thread serves every ioctl of every process on the testbed. It holds the
-//     handler guard (shared) while it does, then a node's mutex; the node lets its mutex go
-//     before it calls its chip, which takes the line's lock (DeviceSide::lock, for the device and
-//     the faults) and then its own mutex.
+//     handler guard (shared) while it does, then a node's mutex. The node lets its mutex go
+//     before a control request or a transfer reaches its chip, which takes the line's lock
+//     (DeviceSide::lock, for the device and the faults) and then its own mutex; a cancel reaches
+//     the chip with the node's mutex held.
 //   - each chip's clock thread completes IN transfers on the chip's timeline under the chip's
 //     mutex, and hands a finished one to its node only after letting that mutex go.
 //   - an unplug takes the device off the bus on a thread of its own, away from the URB that
 //     caused it; the emulation's destructor joins those threads, then stops the chips, then
 //     lets the nodes go (the guard, alone, keeps the worker off a node being let go).
 //   - the bench's own thread presses the window's buttons; it takes the line's lock alone.
-//   So: handler guard -> node mutex, and separately line lock -> chip mutex.
+//   So: handler guard -> node mutex -> line lock -> chip mutex; a chip never takes a node's
+//   mutex while it holds its own.
 
 namespace halvenmark::sim::usb {
 
