@@ -180,7 +180,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"SeveralAdaptersUnnamed", "--adapter programmer,telemetry", "", 2,
                 "name one with --adapter KIND or --adapter SERIAL:\n  --adapter HM000001", 0},
         Refusal{"NoAdapterOfTheUpdater", "--usb-fault product=FT232R-USB-UART", "", 1,
-                "no adapter of the updater is plugged in: nothing written", 0}),
+                "no adapter of the updater is plugged in: nothing written", 0},
+        Refusal{"AnAdapterThisUserMayNotOpen", "--usb-fault no-permission", "", 1,
+                "no adapter of the updater could be opened (1 FTDI device(s) did not open", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(UsbRepairTest, AHalfWrittenEepromIsRestoredFromItsBackup) {

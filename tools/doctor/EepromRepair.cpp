@@ -69,6 +69,8 @@ class FtdiSession {
     FtdiSession& operator=(const FtdiSession&) = delete;
 
     bool listed() const { return context_ != nullptr && count_ >= 0; }
+    // FTDI devices whose strings could not be read: perhaps adapters this user may not open.
+    int unopened() const { return unopened_; }
     std::string error() const { return context_ != nullptr ? ftdi_get_error_string(context_) : ""; }
     ftdi_context* context() { return context_; }
 
@@ -80,7 +82,8 @@ class FtdiSession {
                  serial[kStringBytes] = "";
             if (ftdi_usb_get_strings(context_, item->dev, manufacturer, sizeof manufacturer,
                                      description, sizeof description, serial, sizeof serial) != 0) {
-                continue;  // one that does not open: the doctor's report says why
+                ++unopened_;  // one that does not open: the doctor's report says why
+                continue;
             }
             for (std::size_t model = 0; model < adapter::kModels.size(); ++model) {
                 if (adapter::kModels[model].description == description)
@@ -102,6 +105,7 @@ class FtdiSession {
     ftdi_context* context_;
     ftdi_device_list* list_ = nullptr;
     int count_ = -1;
+    int unopened_ = 0;
     bool opened_ = false;
 };
 
@@ -202,7 +206,7 @@ bool confirmed(bool yes, const std::string& question, std::istream& in, std::ost
     return answer == "y" || answer == "yes";
 }
 
-std::optional<Candidate> choose(std::vector<Candidate> adapters,
+std::optional<Candidate> choose(std::vector<Candidate> adapters, int unopened,
                                 const std::optional<std::string>& wanted, std::ostream& out,
                                 int& exitCode) {
     if (wanted) {
@@ -215,6 +219,12 @@ std::optional<Candidate> choose(std::vector<Candidate> adapters,
     }
     if (adapters.size() == 1)
         return adapters.front();
+    if (adapters.empty() && unopened > 0 && !wanted) {
+        out << "no adapter of the updater could be opened (" << unopened
+            << " FTDI device(s) did not open: halvenmark-doctor says why): nothing written\n";
+        exitCode = kExitNotDone;
+        return std::nullopt;
+    }
     if (adapters.empty()) {
         out << "no adapter of the updater "
             << (wanted ? "matches --adapter " + *wanted : "is plugged in")
@@ -278,8 +288,9 @@ int runEepromCommand(const EepromCommand& command, const Environment& environmen
         return kExitNotDone;
     }
     int exitCode = kExitDone;
+    std::vector<Candidate> adapters = session.adapters();
     const std::optional<Candidate> adapter =
-        choose(session.adapters(), command.adapter, out, exitCode);
+        choose(std::move(adapters), session.unopened(), command.adapter, out, exitCode);
     if (!adapter) {
         return exitCode;
     }
