@@ -85,9 +85,9 @@ bool swapInto(const fs::path& fresh, const fs::path& place, std::error_code& err
 
 }  // namespace
 
-void describePack(const catalogue::FirmwarePack& pack, const StoreWithOrigins& built,
-                  std::ostream& out) {
-    out << "pack: " << pack.name << " " << pack.version << " (" << pack.location.string() << ")\n";
+void describePack(const catalogue::FirmwarePack& pack, const fs::path& location,
+                  const StoreWithOrigins& built, std::ostream& out) {
+    out << "pack: " << pack.name << " " << pack.version << " (" << location.string() << ")\n";
     for (const catalogue::PackFile& file : pack.files) {
         char line[160];
         std::snprintf(line, sizeof line, "%-6s %5d %6zu  sha256 %s", catalogue::typeName(file.type),
@@ -109,7 +109,7 @@ int checkFirmware(const fs::path& location, const StoreWithOrigins& built, std::
             << "verdict: the updater would refuse " << location.string() << '\n';
         return kExitPackRefused;
     }
-    describePack(*opening.pack, built, out);
+    describePack(*opening.pack, location, built, out);
     out << "verdict: the updater would use " << location.string() << '\n';
     return kExitPackUsable;
 }
@@ -150,9 +150,7 @@ int installFirmware(const fs::path& location, const fs::path& place, const Store
             << "; the pack in place, if any, is as it was\n";
         return kExitPackRefused;
     }
-    catalogue::FirmwarePack installed = *opening.pack;
-    installed.location = place;
-    describePack(installed, built, out);
+    describePack(*opening.pack, place, built, out);
     out << "verdict: installed into " << place.string() << '\n';
     return kExitPackUsable;
 }

@@ -11,10 +11,11 @@ namespace halvenmark {
 constexpr int kExitPackUsable = 0;
 constexpr int kExitPackRefused = 1;
 
-// The lines that say what a pack lets the updater do: one per file (type, id, size, SHA-256,
-// the version identification reads from a firmware image) and how many devices it flashes.
-void describePack(const catalogue::FirmwarePack& pack, const StoreWithOrigins& built,
-                  std::ostream& out);
+// The lines that say what a pack at `location` lets the updater do: one per file (type, id,
+// size, SHA-256, the version identification reads from a firmware image) and how many devices
+// it flashes.
+void describePack(const catalogue::FirmwarePack& pack, const std::filesystem::path& location,
+                  const StoreWithOrigins& built, std::ostream& out);
 
 // --check-firmware PACK: checks the pack as the updater would and prints a line per file and a
 // last line with the verdict. Exit 0 when the updater would use it, 1 when not.

@@ -105,14 +105,17 @@ void SessionLog::frame(const char* direction, std::span<const std::uint8_t> byte
     if (file_ == nullptr) {
         return;
     }
+    // On every frame of a flash: the digits by hand, not a formatted print per byte.
+    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string text = direction;
     if (bytes.empty()) {
         text += " (none)";
     }
+    text.reserve(text.size() + 3 * bytes.size());
     for (const std::uint8_t byte : bytes) {
-        char pair[4];
-        std::snprintf(pair, sizeof pair, " %02X", byte);
-        text += pair;
+        text += ' ';
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0x0F];
     }
     note(text);
 }

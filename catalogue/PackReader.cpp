@@ -295,20 +295,12 @@ PackContents readPackZip(const fs::path& zip, const PackLimits& limits) {
     return std::move(intake).result();
 }
 
-bool zipPacksReadable() {
-    return true;
-}
-
 #else
 
 PackContents readPackZip(const fs::path& zip, const PackLimits&) {
     return {{},
             zip.filename().string() +
                 ": this build reads no .zip packs: unpack it into a folder and give that folder"};
-}
-
-bool zipPacksReadable() {
-    return false;
 }
 
 #endif

@@ -39,7 +39,4 @@ struct PackLimits {
 PackContents readPackFolder(const std::filesystem::path& folder, const PackLimits& limits);
 PackContents readPackZip(const std::filesystem::path& zip, const PackLimits& limits);
 
-// Whether this build reads .zip packs (it does where libarchive was there to build with).
-bool zipPacksReadable();
-
 }  // namespace halvenmark::catalogue

@@ -76,7 +76,9 @@ run_block() {  # LINE_NUMBER MARKER FILE
 }
 
 check_output() {  # LINE_NUMBER FILE: the file's lines appear in order, together, in the output
-    if ! grep -qF -- "$(cat "$2")" <<< "$last_output"; then
+    local shown
+    shown=$(cat "$2")
+    if [[ "$last_output" != *"$shown"* ]]; then
         fail "$1" "the output shown is not what the command above printed; it printed:"
         tail -n 25 <<< "$last_output"
     else

@@ -98,6 +98,7 @@ FtStatus SimAdapter::OpenEx(const char* description, std::uint32_t flags, FtHand
     }
     open_ = true;
     openDescription_ = wanted;
+    line_.setEchoes(wanted == kSerialLinkDescription);  // the one-wire line of the Serial Link
     *handle = static_cast<FtHandle>(this);
     return ft::kOk;
 }
@@ -123,7 +124,6 @@ FtStatus SimAdapter::Write(FtHandle handle, const void* buffer, std::uint32_t by
     std::vector<std::uint8_t> frame(bytes, bytes + bytesToWrite);
     *bytesWritten = bytesToWrite;
     ++framesSent_;
-    line_.setEchoes(openDescription_ == kSerialLinkDescription);
     for (const SerialLine::Burst& burst : line_.send(frame, now_, true)) {
         // Bytes reach the host when the adapter's latency timer runs out after the last of them.
         const Nanoseconds readyAt = burst.lastIn + std::chrono::milliseconds(latencyMs_);

@@ -267,10 +267,6 @@ int writeAndVerify(ftdi_context* context, const Candidate& adapter, const Image&
 
 }  // namespace
 
-bool eepromRepairsAvailable() {
-    return true;
-}
-
 int runEepromCommand(const EepromCommand& command, const Environment& environment, std::istream& in,
                      std::ostream& out) {
     std::optional<Image> restoring;

@@ -21,9 +21,6 @@ struct EepromCommand {
     std::string backup;                  // the file --restore-eeprom writes back
 };
 
-// Whether this build can write an adapter's EEPROM (it does through libftdi1, on Linux).
-bool eepromRepairsAvailable();
-
 // Runs the command; the answer to the question comes from `in`. Exit code: 0 done (or nothing
 // needed doing), 1 not done, 2 the adapter must be named with --adapter.
 int runEepromCommand(const EepromCommand& command, const Environment& environment, std::istream& in,

@@ -4,10 +4,6 @@
 
 namespace halvenmark::doctor {
 
-bool eepromRepairsAvailable() {
-    return false;
-}
-
 int runEepromCommand(const EepromCommand&, const Environment&, std::istream&, std::ostream& out) {
     out << "this doctor writes no EEPROM on this system: FTDI's FT_PROG puts CBUS pin 2 (C2) into "
            "I/O mode (IOMODE); nothing written\n";
